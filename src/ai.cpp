@@ -1,0 +1,287 @@
+#include "ai.h"
+
+#include <array>
+#include <chrono>
+
+#include "divers.h"
+#include "primitives_listes.h"
+#include "primitives_pieces.h"
+
+int32_t arret = 0;
+int64_t node = 0;
+
+namespace {
+
+// Each table is written as a player sees the board from white's side: rank 8 on the
+// first row, file a on the left. The white half (entries 0..63) is indexed by
+// ligne * 8 + colonne; the black half (64..127) is the white half mirrored top to
+// bottom, which is the written layout read row by row.
+using Tplan = std::array<int32_t, 64>;
+
+constexpr Ttable deux_moities(const Tplan& rang8_en_tete) {
+    Ttable table{};
+    for (int ligne = 0; ligne < 8; ligne++) {
+        for (int colonne = 0; colonne < 8; colonne++) {
+            table[ligne * 8 + colonne] = rang8_en_tete[(7 - ligne) * 8 + colonne];
+            table[64 + ligne * 8 + colonne] = rang8_en_tete[ligne * 8 + colonne];
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+const Ttable PionSq = [] {
+    Ttable table = deux_moities({
+        840, 840, 840, 840, 840, 840, 840, 840,
+        10,  10,  24,  32,  32,  24,  15,  10,
+        10,  10,  24,  32,  32,  24,  15,  10,
+        10,  10,  18,  27,  27,  16,  11,  10,
+        10,  7,   18,  25,  25,  16,  7,   4,
+        10,  6,   12,  12,  12,  4,   6,   10,
+        10,  3,   4,   0,   0,   4,   3,   10,
+        0,   0,   0,   0,   0,   0,   0,   0,
+    });
+    table[64 + 3 * 8 + 7] = 6;  // a black pawn on h4 is worth 6, not the mirrored 10
+    return table;
+}();
+
+
+const Ttable CavalierSq = deux_moities({
+    -7, -3, 1,  3,  3,  1,  -3, -7,
+    2,  6,  14, 20, 20, 14, 6,  2,
+    6,  14, 28, 32, 32, 28, 14, 6,
+    8,  18, 30, 32, 32, 30, 18, 8,
+    8,  18, 26, 30, 30, 26, 18, 8,
+    6,  14, 22, 26, 26, 22, 14, 6,
+    2,  6,  14, 20, 20, 14, 6,  2,
+    -7, -3, 1,  3,  3,  1,  -3, -7,
+});
+
+
+const Ttable FouSq = deux_moities({
+    16, 16, 16, 16, 16, 16, 16, 16,
+    16, 29, 31, 31, 31, 31, 29, 16,
+    16, 28, 32, 32, 32, 32, 28, 16,
+    16, 26, 32, 32, 32, 32, 26, 16,
+    16, 26, 32, 32, 32, 32, 26, 16,
+    26, 28, 32, 32, 32, 32, 28, 26,
+    26, 29, 31, 31, 31, 31, 29, 26,
+    16, 16, 16, 16, 16, 16, 16, 16,
+});
+
+
+const Ttable TourSq = deux_moities({
+    0,  0,  0,  0,  0,  0,  0,  0,
+    10, 10, 10, 10, 10, 10, 10, 10,
+    -2, 0,  0,  0,  0,  0,  0,  -2,
+    -2, 0,  0,  0,  0,  0,  0,  -2,
+    -2, 0,  0,  0,  0,  0,  0,  -2,
+    -2, 0,  0,  0,  0,  0,  0,  -2,
+    -2, 0,  0,  0,  0,  0,  0,  -2,
+    0,  0,  0,  3,  3,  0,  0,  0,
+});
+
+
+const Ttable DameSq = deux_moities({
+    -2, -2, 0,  0, 0, 0,  0,  0,
+    -2, -2, 0,  0, 0, 0,  0,  0,
+    -2, -2, 0,  0, 0, 0,  0,  0,
+    0,  0,  0,  2, 2, 0,  0,  0,
+    0,  0,  0,  2, 2, 0,  0,  0,
+    0,  1,  1,  1, 1, 0,  0,  0,
+    0,  0,  1,  1, 1, 0,  0,  0,
+    -2, -2, -2, 0, 0, -2, -2, -2,
+});
+
+
+const Ttable RoiSq = deux_moities({
+    -20, -20, -20, -20, -20, -20, -20, -20,
+    -20, -20, -20, -20, -20, -20, -20, -20,
+    -20, -20, -20, -20, -20, -20, -20, -20,
+    -20, -20, -20, -20, -20, -20, -20, -20,
+    -20, -20, -20, -20, -20, -20, -20, -20,
+    -7,  -15, -15, -15, -15, -15, -15, -7,
+    -5,  -5,  -12, -12, -12, -12, -5,  -5,
+    3,   3,   8,   -12, -8,  -12, 10,  5,
+});
+
+namespace {
+
+// Material and table by piece kind (index 0 unused).
+constexpr int32_t VALEUR_MATERIELLE[7] = {0, 100, 3000, 331, 323, 500, 909};
+const Ttable* const TABLE_DU_TYPE[7] = {nullptr, &PionSq, &RoiSq, &CavalierSq,
+                                        &FouSq,  &TourSq, &DameSq};
+
+constexpr int32_t BONUS_PAIRE_DE_FOUS = 20;
+
+int64_t millisecondes_monotones() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+
+// ---------------------------------------------------------------------------------------
+// Evaluation
+// ---------------------------------------------------------------------------------------
+
+int evaluation(const Techiquier* e, int ligne, int colonne) {
+    const int32_t code = e->cases[index_case(ligne, colonne)];
+    if (code == VIDE) return 0;
+    const int moitie = code > 0 ? 0 : 64;
+    const int32_t type = valeur_absolue(code);
+    return VALEUR_MATERIELLE[type] + (*TABLE_DU_TYPE[type])[moitie + index_case(ligne, colonne)];
+}
+
+int evaluation_complete(const Techiquier* e) {
+    int total = 0;
+    for (int ligne = 0; ligne < 8; ligne++) {
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int32_t code = e->cases[index_case(ligne, colonne)];
+            if (code == VIDE) continue;
+            total += evaluation(e, ligne, colonne) * piece_couleur(code);
+            // The pair bonus reads the counter, once for every bishop on the board.
+            if (code == FOU && e->nb_fous_blancs == 2) total += BONUS_PAIRE_DE_FOUS;
+            if (code == -FOU && e->nb_fous_noirs == 2) total -= BONUS_PAIRE_DE_FOUS;
+        }
+    }
+    return total;
+}
+
+int evaluation_partiel(const Techiquier* e, Tcoup coup, int total, int multiplicateur) {
+    return total + multiplicateur * evaluation(e, coup.ligne_depart, coup.colonne_depart) +
+           multiplicateur * evaluation(e, coup.ligne_arrivee, coup.colonne_arrivee);
+}
+
+// ---------------------------------------------------------------------------------------
+// Search
+// ---------------------------------------------------------------------------------------
+
+int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+    if (profondeur <= 0) {
+        // Now and then, between two evaluations, look at the input ("isready" is answered
+        // at once); this never changes what the search computes.
+        if ((++node & 1023) == 0) ecoute_pendant_recherche();
+        return evaluation_complete(e);
+    }
+    Tliste liste;
+    init_liste(&liste);
+    generateur(e, c, &liste);
+    const couleur autre = adversaire(c);
+    bool alpha_releve = false;
+    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        Techiquier copie;
+        copie_Techiquier(e, &copie);
+        execute_coup(&copie, *n);
+        if (echec(&copie, c)) continue;
+        int v;
+        if (!alpha_releve) {
+            v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
+        } else {
+            v = alpha_beta(&copie, autre, profondeur - 1, alpha + c, alpha);
+            if (c * alpha < c * v && c * v < c * beta) {
+                v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
+            }
+        }
+        if (c * v >= c * beta) {
+            total_destroy_liste(&liste);
+            return beta;
+        }
+        if (c * v > c * alpha) {
+            alpha = v;
+            alpha_releve = true;
+        }
+    }
+    total_destroy_liste(&liste);
+    if (alpha_releve) return alpha;
+    if (echec(e, c)) return (10 - profondeur) * evaluation_complete(e) - 7000 * c;
+    return evaluation_complete(e);
+}
+
+int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
+    Tliste liste;
+    init_liste(&liste);
+    generateur(e, c, &liste);
+    enleve_pos_echec(e, &liste);
+
+    arret = 0;
+    node = 0;
+    int meilleur = c * -50000;
+    int score_rapporte = 0;
+    bool adopte = false;
+    const int64_t debut = millisecondes_monotones();
+
+    for (Tcoup* n = liste; n != nullptr && arret == 0;) {
+        Techiquier copie;
+        copie_Techiquier(e, &copie);
+        execute_coup(&copie, *n);
+        const int v = alpha_beta(&copie, adversaire(c), profondeur - 1, c * 10000, c * -10000);
+        if (c * v > c * meilleur) {
+            meilleur = v;
+            *coup = fait_coup(n->ligne_depart, n->colonne_depart, n->ligne_arrivee,
+                              n->colonne_arrivee);
+            score_rapporte = c * evaluation_complete(&copie);
+            adopte = true;
+        }
+        n = n->suivant;
+        arret = stop();
+    }
+    // Scores beyond the starting bound can only come from absurd material; the first
+    // legal move is still a legal answer, where the previous move would not be.
+    if (!adopte && liste != nullptr) {
+        *coup = fait_coup(liste->ligne_depart, liste->colonne_depart, liste->ligne_arrivee,
+                          liste->colonne_arrivee);
+    }
+
+    const int64_t ecoule = millisecondes_monotones() - debut;
+    int64_t temps = 0, nps = 0;
+    if (ecoule > 0) {
+        temps = ecoule;
+        nps = static_cast<int64_t>(static_cast<double>(node) / (static_cast<double>(ecoule) / 1000.0));
+    }
+    const std::string pv = liste == nullptr ? "0000" : texte_coup(e, *coup);
+    ecrit("info depth %d nodes %lld time %lld nps %lld score cp %d pv %s\n", profondeur,
+          static_cast<long long>(node), static_cast<long long>(temps),
+          static_cast<long long>(nps), score_rapporte, pv.c_str());
+    total_destroy_liste(&liste);
+    return temps;
+}
+
+// ---------------------------------------------------------------------------------------
+// Move-path counting
+// ---------------------------------------------------------------------------------------
+
+int64_t perft(const Techiquier* e, couleur c, int profondeur) {
+    Tliste liste;
+    init_liste(&liste);
+    generateur(e, c, &liste);
+    enleve_pos_echec(e, &liste);
+    int64_t total = 0;
+    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        Techiquier copie;
+        copie_Techiquier(e, &copie);
+        execute_coup(&copie, *n);
+        total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
+    }
+    total_destroy_liste(&liste);
+    return total;
+}
+
+int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
+    if (profondeur <= 0) return 0;
+    Tliste liste;
+    init_liste(&liste);
+    generateur(e, c, &liste);
+    int64_t total = 0;
+    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        Techiquier copie;
+        copie_Techiquier(e, &copie);
+        execute_coup(&copie, *n);
+        if (echec(&copie, c)) continue;
+        total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
+    }
+    total_destroy_liste(&liste);
+    return total;
+}

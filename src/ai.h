@@ -1,0 +1,42 @@
+// Piece-square tables, evaluation, the alpha-beta search, the root move choice with its
+// report, and move-path counting.
+#ifndef QUORVIK_AI_H
+#define QUORVIK_AI_H
+
+#include <array>
+#include <cstdint>
+
+#include "primitives.h"
+
+// Raised when a poll between root moves reads "stop"; cleared when a root search starts.
+extern int32_t arret;
+// Horizon evaluations of the current root search.
+extern int64_t node;
+
+// Piece-square tables: entries 0..63 serve white pieces, 64..127 black ones, each indexed
+// by ligne * 8 + colonne.
+using Ttable = std::array<int32_t, 128>;
+extern const Ttable PionSq;
+extern const Ttable RoiSq;
+extern const Ttable CavalierSq;
+extern const Ttable FouSq;
+extern const Ttable TourSq;
+extern const Ttable DameSq;
+
+// Material plus table entry of the piece on one square, as a positive magnitude.
+int evaluation(const Techiquier* echiquier, int ligne, int colonne);
+// White-positive score of the position, bishop-pair bonus included.
+int evaluation_complete(const Techiquier* echiquier);
+int evaluation_partiel(const Techiquier* echiquier, Tcoup coup, int total, int multiplicateur);
+
+int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha, int beta);
+
+// One search of fixed depth: the best move goes to *coup, one "info" line is printed, the
+// elapsed milliseconds are returned.
+int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup* coup);
+
+// Move-path counts: every node of the move tree from depth 1 to `profondeur`.
+int64_t perft(const Techiquier* echiquier, couleur c, int profondeur);
+int64_t min_max(const Techiquier* echiquier, couleur c, int profondeur);
+
+#endif

@@ -1,0 +1,70 @@
+// Small square, side and copy helpers; the console print-outs; the console itself (reading
+// lines, writing answers) and the input polling done while a search runs.
+#ifndef QUORVIK_DIVERS_H
+#define QUORVIK_DIVERS_H
+
+#include <cstdio>
+#include <string>
+
+#include "primitives.h"
+
+// ---- Square, side and copy helpers (tests return 1 or 0) ----
+void copie_Techiquier(const Techiquier* source, Techiquier* destination);
+int comp_Tcoord(Tcoord a, Tcoord b);
+int comp_Tcoup(Tcoup a, Tcoup b);
+int piece(const Techiquier* echiquier, int ligne, int colonne);
+int coul_oppos(const Techiquier* echiquier, Tcoup coup);
+int couleur_identique(const Techiquier* echiquier, Tcoup coup);
+void inverser_couleur(couleur* c);
+couleur piece_couleur(int32_t code);
+couleur adversaire(couleur c);
+void supprime_piece(Techiquier* echiquier, int ligne, int colonne);
+
+// A move as the protocol writes it: four characters, plus "q" when the piece on its
+// from-square is a pawn reaching its last row (it always becomes a queen).
+std::string texte_coup(const Techiquier* echiquier, Tcoup coup);
+
+// ---- The console ----
+// All output goes through `ecrit`; all input through the console's line reader. The
+// process console reads descriptor 0 and writes standard output; tests and the fuzzer
+// install one that reads a text and writes a file of their own.
+void installe_console(int fd_entree, FILE* sortie);
+void installe_console_texte(const std::string& texte, FILE* sortie);
+FILE* sortie_console();
+void ecrit(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Lines longer than this are handled up to it; the rest of such a line is discarded.
+constexpr size_t LONGUEUR_MAX_LIGNE = 1u << 20;
+
+// Next command line for the command loop: first the lines a search read and kept, then
+// fresh input. The end of line (LF or CR LF) is not stored. False at the end of input.
+bool lit_commande(std::string* ligne);
+
+// Next blank-separated word of the input, across lines; false at the end of input.
+bool lit_mot_console(std::string* mot);
+
+// ---- Input polling during a search ----
+// Whether input waits, without blocking: 0 when nothing waits, else a positive count
+// (1 when the answer is "read and see", for instance at the end of input).
+int bioskey();
+// Reads one waiting line and classifies it: 0 nothing or another line, 1 "stop",
+// 2 "ponderhit", 3 "quit" or the end of input. "isready" is answered at once; every line
+// other than "stop" and "isready" is kept for the command loop.
+int verification_saisie();
+// 1 when the waiting line was "stop".
+int stop();
+// Called from inside a root move: reads what has arrived without blocking, answers
+// "isready" at once and keeps the rest for the next poll. Cheap when called often.
+void ecoute_pendant_recherche();
+// Whether a poll has met "quit" or the end of input.
+int fin_demandee();
+
+// ---- Console print-outs ----
+void affichage_echiquier(const Techiquier* echiquier);
+void affiche_Tcoup(Tcoup coup);
+void affiche_Tcoord(Tcoord coord);
+void affiche_coups_possibles(Tliste liste);
+void affiche_coups_case(const Techiquier* echiquier, Tliste liste);
+void affectation_echiquier(Techiquier* echiquier);
+
+#endif

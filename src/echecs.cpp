@@ -1,0 +1,6 @@
+#include "gui_xboard.h"
+
+int main() {
+    xboard();
+    return 0;
+}

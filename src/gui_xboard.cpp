@@ -1,0 +1,415 @@
+// The command loop. Each line's first word decides, letter case ignored; an empty line
+// repeats the last word read:
+//   uci         -> "id name Quorvik 0.14", "id author Dremmond", the options OwnBook and
+//                  Ponder (fixed, never changed), "uciok"
+//   isready     -> "readyok"
+//   ucinewgame  -> new game: initial position, white to move
+//   setoption   -> accepted and ignored
+//   position    -> "position startpos [moves m1 m2 ...]": sets the game on the board; the
+//                  first list of a game is played whole, afterwards only its last move when
+//                  the rest is the game already on the board (else the list is replayed);
+//                  "Commande non reconnue" when it is not from startpos or the last move is
+//                  malformed
+//   go          -> "go depth N" | "go infinite" | "go wtime W btime B [winc I binc I]
+//                  [movestogo M]" | "go movestogo M btime B wtime W" | "go" (deepening):
+//                  one "info ..." line per search, then "bestmove m" ("0000" when there is
+//                  no legal move); m is played on the board
+//   perft       -> "perft [depth N]": "d > count" for d = 1..N (N = 4 by default)
+//   chess       -> the board as a grid of piece codes
+//   stop, ponderhit, test -> nothing (outside a search)
+//   quit        -> ends the loop; so does the end of input
+//   other words -> "Commande non reconnue"
+// While a search runs, input is still read: "stop" ends the search after the root move in
+// progress, "isready" is answered at once, and every other line ("quit" included) waits
+// and is handled here, in order, once "bestmove" is out. "go infinite" also ends on
+// "quit" or at the end of input.
+#include "gui_xboard.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "ai.h"
+#include "divers.h"
+#include "primitives_pieces.h"
+
+namespace {
+
+const char* const ERREUR = "Commande non reconnue\n";
+
+bool blanc(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+char minuscule(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+bool egal_sans_casse(const std::string& a, const char* b) {
+    const size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; i++) {
+        if (minuscule(a[i]) != minuscule(b[i])) return false;
+    }
+    return true;
+}
+
+// The character at an index, or 0 past the end of the line.
+char car(const std::string& ligne, size_t i) { return i < ligne.size() ? ligne[i] : '\0'; }
+
+// A character after a move's four counts as a promotion letter when its code is 0x3D to
+// 0x7F: every letter and a few signs, but no blank, digit or byte above 0x7F.
+bool est_lettre_promotion(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code > '<' && code <= 0x7F;
+}
+
+bool coup_valide(const std::string& ligne, size_t i) {
+    const char a = car(ligne, i), b = car(ligne, i + 1), c = car(ligne, i + 2),
+               d = car(ligne, i + 3);
+    return a >= 'a' && a <= 'h' && b >= '1' && b <= '8' && c >= 'a' && c <= 'h' && d >= '1' &&
+           d <= '8';
+}
+
+// The piece a promoting pawn becomes for a letter: bishop, knight, rook, else a queen.
+int32_t piece_de_promotion(char lettre) {
+    switch (minuscule(lettre)) {
+        case 'b':
+            return FOU;
+        case 'n':
+            return CAVALIER;
+        case 'r':
+            return TOUR;
+        default:
+            return DAME;
+    }
+}
+
+bool est_promotion(const Techiquier* e, Tcoup coup) {
+    const int32_t m = e->cases[index_case(coup.ligne_depart, coup.colonne_depart)];
+    return (m == PION && coup.ligne_arrivee == 7) || (m == -PION && coup.ligne_arrivee == 0);
+}
+
+// Plays a move on the game board and records it in the game's history.
+void joue_sur_la_partie(Tpartie* p, Tcoup coup, int32_t promotion) {
+    p->coup = coup;
+    execute_coup(&p->echiquier, coup);
+    inverser_couleur(&p->camp);
+    if (promotion != 0) {
+        const int32_t signe_piece = signe(p->echiquier.cases[index_case(
+            coup.ligne_arrivee, coup.colonne_arrivee)]);
+        p->echiquier.cases[index_case(coup.ligne_arrivee, coup.colonne_arrivee)] =
+            promotion * signe_piece;
+    }
+    p->historique.push_back(Tcoup_joue{coup, promotion});
+}
+
+std::vector<std::string> mots(const std::string& ligne) {
+    std::vector<std::string> liste;
+    size_t i = 0;
+    while (i < ligne.size()) {
+        while (i < ligne.size() && blanc(ligne[i])) i++;
+        const size_t debut = i;
+        while (i < ligne.size() && !blanc(ligne[i])) i++;
+        if (i > debut) liste.emplace_back(ligne, debut, i - debut);
+    }
+    return liste;
+}
+
+// Whether a word of a position line names the same move as one of the game's history: the
+// same squares and, for a promotion, the same piece ("q" or no letter: a queen).
+bool meme_coup(const std::string& mot, const Tcoup_joue& joue) {
+    if (mot.size() != 4 && mot.size() != 5) return false;
+    if (!coup_valide(mot, 0)) return false;
+    if (mot.size() == 5 && !est_lettre_promotion(mot[4])) return false;
+    const Tcoup coup = fait_coup(mot[1] - '1', mot[0] - 'a', mot[3] - '1', mot[2] - 'a');
+    if (!comp_Tcoup(coup, joue.coup)) return false;
+    if (joue.promotion == 0) return true;
+    return (mot.size() == 5 ? piece_de_promotion(mot[4]) : DAME) == joue.promotion;
+}
+
+// Whether the moves of a position line, all but its last, are the game on the board.
+bool prolonge_la_partie(const Tpartie* p, const std::string& entree) {
+    const std::vector<std::string> liste = mots(entree);
+    // position, startpos, moves, then the moves; the last one is the new move.
+    if (liste.size() < 4) return p->historique.empty();
+    const size_t anciens = liste.size() - 4;
+    if (anciens != p->historique.size()) return false;
+    for (size_t k = 0; k < anciens; k++) {
+        if (!meme_coup(liste[3 + k], p->historique[k])) return false;
+    }
+    return true;
+}
+
+void nouvelle_position_initiale(Tpartie* p) {
+    init_echiquier(&p->echiquier);
+    p->camp = BLANC;
+    p->historique.clear();
+}
+
+// The whole move list of a position line, read from index 24 ("position startpos moves "
+// with one blank after each word): each move, its promotion letter if any, and one
+// separator. The list ends at the first malformed move.
+void applique_liste(Tpartie* p, const std::string& entree) {
+    size_t i = 24;
+    while (i + 1 < entree.size()) {
+        const int lus = position(p, i, entree);
+        if (lus == 0) break;
+        i += static_cast<size_t>(lus) + 1;
+    }
+}
+
+void commande_position(Tpartie* p, const std::string& entree) {
+    scan_motif(entree, "position %s", &p->mot);
+    if (!egal_sans_casse(p->mot, "startpos")) {
+        ecrit("%s", ERREUR);
+        return;
+    }
+    scan_motif(entree, "position startpos %s", &p->mot);
+    if (!egal_sans_casse(p->mot, "moves")) {
+        nouvelle_position_initiale(p);
+        p->etat_partie = 1;
+        return;
+    }
+    if (p->etat_partie == -1) ucinewgame(p);
+    if (p->etat_partie == 0) {
+        applique_liste(p, entree);
+        p->etat_partie = 1;
+        return;
+    }
+    // A game in step: the new move is at the end of the line, with or without a letter.
+    const size_t n = entree.size();
+    const size_t longueur = n > 0 && est_lettre_promotion(entree[n - 1]) ? 5 : 4;
+    if (n < longueur || !coup_valide(entree, n - longueur)) {
+        ecrit("%s", ERREUR);
+        return;
+    }
+    if (prolonge_la_partie(p, entree)) {
+        position(p, n - longueur, entree);
+    } else {
+        // Another game, a take-back or a re-sent position: set up the line's own game.
+        nouvelle_position_initiale(p);
+        applique_liste(p, entree);
+    }
+}
+
+// ---- go ----
+
+int64_t cherche(Tpartie* p, int profondeur) {
+    return choix_coup(&p->echiquier, p->camp, profondeur, &p->coup);
+}
+
+// Searches at depths 5, 6, ... while each search takes under 2000 ms, up to depth 19.
+void approfondit_depuis_5(Tpartie* p, bool sans_coup) {
+    p->profondeur = 5;
+    for (;;) {
+        const int64_t t = cherche(p, p->profondeur);
+        p->profondeur++;
+        if (t >= 2000 || arret || p->profondeur > 19 || sans_coup) return;
+    }
+}
+
+void plan_selon_budget(Tpartie* p, bool sans_coup) {
+    if (p->coups_restants <= 0) p->coups_restants = 1;
+    const int32_t temps_propre = p->camp == BLANC ? p->temps_blanc : p->temps_noir;
+    p->temps_par_coup = temps_propre / p->coups_restants;
+    if (p->temps_par_coup > 15000) {
+        approfondit_depuis_5(p, sans_coup);
+    } else if (p->temps_par_coup > 5000 ||
+               (p->temps_par_coup > 2000 && p->coups_restants > 10)) {
+        cherche(p, p->profondeur);
+    } else {
+        cherche(p, p->profondeur - 1);
+    }
+}
+
+void commande_go(Tpartie* p, const std::string& entree) {
+    scan_motif(entree, "go %s", &p->mot);
+    const bool sans_coup = echec_mat(&p->echiquier, p->camp) != 0;
+    if (egal_sans_casse(p->mot, "depth")) {
+        int32_t* const cibles[] = {&p->profondeur};
+        scan_motif(entree, "go depth %d", nullptr, cibles);
+        cherche(p, p->profondeur);
+    } else if (egal_sans_casse(p->mot, "infinite")) {
+        p->profondeur = 1;
+        do {
+            cherche(p, p->profondeur);
+            p->profondeur++;
+        } while (!arret && !sans_coup && !fin_demandee());
+    } else if (egal_sans_casse(p->mot, "wtime")) {
+        p->profondeur = 5;
+        p->coups_restants = 10;
+        int32_t* const cibles[] = {&p->temps_blanc, &p->temps_noir, &p->increment_blanc,
+                                   &p->increment_noir, &p->coups_restants};
+        scan_motif(entree, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
+        plan_selon_budget(p, sans_coup);
+    } else if (egal_sans_casse(p->mot, "movestogo")) {
+        p->profondeur = 5;
+        p->coups_restants = 10;
+        int32_t* const cibles[] = {&p->coups_restants, &p->temps_noir, &p->temps_blanc};
+        scan_motif(entree, "go movestogo %d btime %d wtime %d", nullptr, cibles);
+        plan_selon_budget(p, sans_coup);
+    } else {
+        approfondit_depuis_5(p, sans_coup);
+    }
+
+    if (sans_coup) {
+        ecrit("bestmove 0000\n");
+        return;
+    }
+    ecrit("bestmove %s\n", texte_coup(&p->echiquier, p->coup).c_str());
+    joue_sur_la_partie(p, p->coup, est_promotion(&p->echiquier, p->coup) ? DAME : 0);
+}
+
+void commande_perft(Tpartie* p, const std::string& entree) {
+    p->profondeur = 4;
+    scan_motif(entree, "perft %s", &p->mot);
+    if (egal_sans_casse(p->mot, "depth")) {
+        int32_t* const cibles[] = {&p->profondeur};
+        scan_motif(entree, "perft depth %d", nullptr, cibles);
+    }
+    for (int d = 1; d <= p->profondeur; d++) {
+        ecrit("%d > %lld\n", d, static_cast<long long>(perft(&p->echiquier, p->camp, d)));
+    }
+}
+
+}  // namespace
+
+int scan_motif(const std::string& ligne, const char* motif, std::string* mot,
+               int32_t* const* nombres) {
+    size_t i = 0;
+    int remplis = 0;
+    int nombres_remplis = 0;
+    const size_t n = ligne.size();
+    for (const char* m = motif; *m != '\0';) {
+        if (blanc(*m)) {
+            while (i < n && blanc(ligne[i])) i++;
+            m++;
+            continue;
+        }
+        if (*m != '%') {
+            if (i >= n || ligne[i] != *m) return remplis;
+            i++;
+            m++;
+            continue;
+        }
+        const char conversion = m[1];
+        m += 2;
+        while (i < n && blanc(ligne[i])) i++;
+        if (i >= n) return remplis;
+        if (conversion == 's') {
+            const size_t debut = i;
+            while (i < n && !blanc(ligne[i])) i++;
+            mot->assign(ligne, debut, i - debut);
+        } else {
+            int64_t signe_nombre = 1;
+            if (ligne[i] == '+' || ligne[i] == '-') {
+                if (ligne[i] == '-') signe_nombre = -1;
+                i++;
+            }
+            if (i >= n || !std::isdigit(static_cast<unsigned char>(ligne[i]))) return remplis;
+            int64_t valeur = 0;
+            while (i < n && std::isdigit(static_cast<unsigned char>(ligne[i]))) {
+                // Saturates at the 32-bit range instead of overflowing.
+                if (valeur <= INT32_MAX) valeur = valeur * 10 + (ligne[i] - '0');
+                i++;
+            }
+            valeur *= signe_nombre;
+            if (valeur > INT32_MAX) valeur = INT32_MAX;
+            if (valeur < INT32_MIN) valeur = INT32_MIN;
+            *nombres[nombres_remplis++] = static_cast<int32_t>(valeur);
+        }
+        remplis++;
+    }
+    return remplis;
+}
+
+void init_partie(Tpartie* p) {
+    init_echiquier(&p->echiquier);
+    p->camp = BLANC;
+    p->etat_partie = -1;
+    p->coup = fait_coup(0, 0, 0, 0);
+    p->profondeur = 5;
+    p->temps_blanc = 0;
+    p->temps_noir = 0;
+    p->increment_blanc = 0;
+    p->increment_noir = 0;
+    p->coups_restants = 10;
+    p->temps_par_coup = 0;
+    p->mot.clear();
+    p->historique.clear();
+}
+
+void uci() {
+    ecrit("id name Quorvik 0.14\n");
+    ecrit("id author Dremmond\n");
+    ecrit("option name OwnBook type check default false\n");
+    ecrit("option name Ponder type check default false\n");
+    ecrit("uciok\n");
+}
+
+void isready() { ecrit("readyok\n"); }
+
+void ucinewgame(Tpartie* p) {
+    nouvelle_position_initiale(p);
+    p->etat_partie = 0;
+}
+
+int position(Tpartie* p, size_t index, const std::string& ligne) {
+    if (!coup_valide(ligne, index)) return 0;
+    const Tcoup coup = fait_coup(ligne[index + 1] - '1', ligne[index] - 'a',
+                                 ligne[index + 3] - '1', ligne[index + 2] - 'a');
+    const char lettre = car(ligne, index + 4);
+    const bool avec_lettre = est_lettre_promotion(lettre);
+    // The letter names the piece only for a pawn reaching its last row; elsewhere it is
+    // skipped and changes nothing.
+    int32_t promotion = 0;
+    if (est_promotion(&p->echiquier, coup)) promotion = avec_lettre ? piece_de_promotion(lettre) : DAME;
+    joue_sur_la_partie(p, coup, promotion);
+    return avec_lettre ? 5 : 4;
+}
+
+int traite_ligne(Tpartie* p, std::string entree) {
+    scan_motif(entree, "%s", &p->mot);
+    const std::string& mot = p->mot;
+    if (mot.empty()) return 1;  // no word read yet
+    if (egal_sans_casse(mot, "uci")) {
+        uci();
+    } else if (egal_sans_casse(mot, "isready")) {
+        isready();
+    } else if (egal_sans_casse(mot, "ucinewgame")) {
+        ucinewgame(p);
+    } else if (egal_sans_casse(mot, "setoption")) {
+        // The two options announced never change anything.
+    } else if (egal_sans_casse(mot, "position")) {
+        commande_position(p, entree);
+    } else if (egal_sans_casse(mot, "go")) {
+        commande_go(p, entree);
+    } else if (egal_sans_casse(mot, "perft")) {
+        commande_perft(p, entree);
+    } else if (egal_sans_casse(mot, "chess")) {
+        affichage_echiquier(&p->echiquier);
+    } else if (egal_sans_casse(mot, "stop") || egal_sans_casse(mot, "ponderhit") ||
+               egal_sans_casse(mot, "test")) {
+        // Nothing to do outside a search.
+    } else if (egal_sans_casse(mot, "quit")) {
+        return 0;
+    } else {
+        ecrit("%s", ERREUR);
+    }
+    return 1;
+}
+
+void boucle_commandes(Tpartie* p) {
+    std::string entree;
+    while (lit_commande(&entree)) {
+        if (!traite_ligne(p, std::move(entree))) return;
+    }
+}
+
+void xboard() {
+    // A closed interface must end the process quietly, not kill it on its next answer.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
+    installe_console(0, stdout);
+    Tpartie partie;
+    init_partie(&partie);
+    boucle_commandes(&partie);
+}
