@@ -1,0 +1,318 @@
+#include "primitives_rapides.h"
+
+#include "primitives_pieces.h"
+
+namespace {
+
+// ---- Precomputed move and ray tables ----
+
+struct Tdecalage {
+    int ligne;
+    int colonne;
+};
+
+// The orders below are the generator's: they decide the order of the move list.
+constexpr Tdecalage SAUTS_CAVALIER[8] = {{2, 1},  {2, -1}, {-2, -1}, {-2, 1},
+                                         {1, 2},  {-1, 2}, {-1, -2}, {1, -2}};
+constexpr Tdecalage PAS_ROI[8] = {{1, -1}, {1, 1},   {1, 0},  {0, -1},
+                                  {0, 1},  {-1, -1}, {-1, 0}, {-1, 1}};
+// Bishop rays first, then rook rays: a queen walks them in this order.
+constexpr Tdecalage DIRECTIONS[8] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1},
+                                     {1, 0}, {-1, 0}, {0, 1},  {0, -1}};
+constexpr int PREMIER_RAYON_TOUR = 4;
+
+struct Tcibles {
+    int n;
+    uint8_t cases[8];
+};
+
+struct Ttables {
+    Tcibles sauts[64];
+    Tcibles voisins[64];
+    Tcibles rayons[64][8];  // squares along each direction, nearest first (at most 7)
+};
+
+constexpr Tcibles cibles_depuis(int index, const Tdecalage (&decalages)[8]) {
+    Tcibles cibles{};
+    for (const Tdecalage& d : decalages) {
+        const int l = index / 8 + d.ligne, c = index % 8 + d.colonne;
+        if (sur_echiquier(l, c)) cibles.cases[cibles.n++] = static_cast<uint8_t>(index_case(l, c));
+    }
+    return cibles;
+}
+
+constexpr Ttables calcule_tables() {
+    Ttables t{};
+    for (int index = 0; index < 64; index++) {
+        t.sauts[index] = cibles_depuis(index, SAUTS_CAVALIER);
+        t.voisins[index] = cibles_depuis(index, PAS_ROI);
+        for (int dir = 0; dir < 8; dir++) {
+            Tcibles& rayon = t.rayons[index][dir];
+            for (int l = index / 8 + DIRECTIONS[dir].ligne, c = index % 8 + DIRECTIONS[dir].colonne;
+                 sur_echiquier(l, c); l += DIRECTIONS[dir].ligne, c += DIRECTIONS[dir].colonne) {
+                rayon.cases[rayon.n++] = static_cast<uint8_t>(index_case(l, c));
+            }
+        }
+    }
+    return t;
+}
+
+constexpr Ttables TABLES = calcule_tables();
+
+// ---- Filling the list ----
+
+inline void en_tete(Tcoups* coups, int depart, int arrivee) {
+    coups->tampon[--coups->debut] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+}
+
+inline void en_queue(Tcoups* coups, int depart, int arrivee) {
+    coups->tampon[coups->fin++] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+}
+
+// Knight and king: empty squares to the tail, opposing pieces to the head.
+inline void coups_sauteur(const int32_t* cases, int depart, int32_t code, const Tcibles& cibles,
+                          Tcoups* coups) {
+    for (int k = 0; k < cibles.n; k++) {
+        const int arrivee = cibles.cases[k];
+        const int32_t cible = cases[arrivee];
+        if (cible == VIDE) {
+            en_queue(coups, depart, arrivee);
+        } else if (cible * code < 0) {
+            en_tete(coups, depart, arrivee);
+        }
+    }
+}
+
+inline void coups_glisseur(const int32_t* cases, int depart, int32_t code, int premier,
+                           int dernier, Tcoups* coups) {
+    for (int dir = premier; dir < dernier; dir++) {
+        const Tcibles& rayon = TABLES.rayons[depart][dir];
+        for (int k = 0; k < rayon.n; k++) {
+            const int arrivee = rayon.cases[k];
+            const int32_t cible = cases[arrivee];
+            if (cible == VIDE) {
+                en_queue(coups, depart, arrivee);
+                continue;
+            }
+            if (cible * code < 0) en_tete(coups, depart, arrivee);
+            break;
+        }
+    }
+}
+
+void coups_pion_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
+    const int32_t* cases = e->cases;
+    const int ligne = depart / 8, colonne = depart % 8;
+    const int d = code > 0 ? 1 : -1;
+    // Pushes: one square, two from the starting row.
+    if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
+        en_queue(coups, depart, depart + 8 * d);
+        const int ligne_depart = d == 1 ? 1 : 6;
+        if (ligne == ligne_depart && cases[depart + 16 * d] == VIDE) {
+            en_queue(coups, depart, depart + 16 * d);
+        }
+    }
+    // Captures, toward the lower column first; only while the pawn can still step forward.
+    const bool peut_avancer = d == 1 ? ligne < 7 : ligne > 0;
+    if (peut_avancer) {
+        if (colonne > 0 && cases[depart + 8 * d - 1] * code < 0) {
+            en_tete(coups, depart, depart + 8 * d - 1);
+        }
+        if (colonne < 7 && cases[depart + 8 * d + 1] * code < 0) {
+            en_tete(coups, depart, depart + 8 * d + 1);
+        }
+    }
+    // En passant: beside the pawn that has just advanced two squares.
+    if (e->ep_ligne >= 0 && (colonne == e->ep_colonne - 1 || colonne == e->ep_colonne + 1) &&
+        ligne == (d == 1 ? 4 : 3)) {
+        en_tete(coups, depart, index_case(ligne + d, e->ep_colonne));
+    }
+}
+
+void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
+    const int32_t* cases = e->cases;
+    if (depart % 8 != 4) return;
+    const couleur c = code > 0 ? BLANC : NOIR;
+    const int base = ligne_de_base(c);
+    if (depart / 8 != base) return;
+    const int32_t grand = c == BLANC ? e->grand_roque_blanc : e->grand_roque_noir;
+    const int32_t petit = c == BLANC ? e->petit_roque_blanc : e->petit_roque_noir;
+    const int coin = base * 8;
+    if (grand != 0 && cases[coin] == TOUR * c && cases[coin + 1] == VIDE &&
+        cases[coin + 2] == VIDE && cases[coin + 3] == VIDE) {
+        en_queue(coups, depart, coin + 2);
+    }
+    if (petit != 0 && cases[coin + 7] == TOUR * c && cases[coin + 5] == VIDE &&
+        cases[coin + 6] == VIDE) {
+        en_queue(coups, depart, coin + 6);
+    }
+}
+
+// The en passant capture of side `par` could land on the square: the generator offers it
+// without looking at what stands there.
+bool prise_en_passant_vers(const Techiquier* e, int index, couleur par) {
+    if (e->ep_ligne < 0) return false;
+    const int ligne_pion = par == BLANC ? 4 : 3;
+    if (index != index_case(ligne_pion + par, e->ep_colonne)) return false;
+    const int32_t pion = PION * par;
+    const int gauche = e->ep_colonne - 1, droite = e->ep_colonne + 1;
+    return (gauche >= 0 && e->cases[index_case(ligne_pion, gauche)] == pion) ||
+           (droite <= 7 && e->cases[index_case(ligne_pion, droite)] == pion);
+}
+
+// The stored king square of side c when it does hold that king, else -1.
+int case_du_roi(const Techiquier* e, couleur c) {
+    const int ligne = c == BLANC ? e->roi_blanc_ligne : e->roi_noir_ligne;
+    const int colonne = c == BLANC ? e->roi_blanc_colonne : e->roi_noir_colonne;
+    if (!sur_echiquier(ligne, colonne)) return -1;
+    const int index = index_case(ligne, colonne);
+    return e->cases[index] == ROI * c ? index : -1;
+}
+
+// A move from `depart` to `arrivee` keeps to the line that starts at the king and goes in
+// direction `dir`.
+bool sur_la_ligne(int roi, int dir, int arrivee) {
+    const int dl = arrivee / 8 - roi / 8, dc = arrivee % 8 - roi % 8;
+    const Tdecalage d = DIRECTIONS[dir];
+    return dl * d.colonne == dc * d.ligne && dl * d.ligne >= 0 && dc * d.colonne >= 0 &&
+           (dl != 0 || dc != 0);
+}
+
+}  // namespace
+
+void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
+    coups->debut = MOITIE_COUPS;
+    coups->fin = MOITIE_COUPS;
+    const int32_t* cases = e->cases;
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    int32_t vues = 0;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int depart = index_case(ligne, colonne);
+            const int32_t code = cases[depart];
+            if (code * c > 0) {
+                switch (valeur_absolue(code)) {
+                    case PION:
+                        coups_pion_rapide(e, depart, code, coups);
+                        break;
+                    case ROI:
+                        roque_rapide(e, depart, code, coups);
+                        coups_sauteur(cases, depart, code, TABLES.voisins[depart], coups);
+                        break;
+                    case CAVALIER:
+                        coups_sauteur(cases, depart, code, TABLES.sauts[depart], coups);
+                        break;
+                    case FOU:
+                        coups_glisseur(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
+                        break;
+                    case TOUR:
+                        coups_glisseur(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
+                        break;
+                    case DAME:
+                        coups_glisseur(cases, depart, code, 0, 8, coups);
+                        break;
+                    default:
+                        break;
+                }
+                vues++;
+            }
+            if (vues == a_voir) return;
+        }
+    }
+}
+
+int case_attaquee(const Techiquier* e, int index, couleur par) {
+    const int32_t* cases = e->cases;
+    const int ligne = index / 8, colonne = index % 8;
+    // Pawns capture toward the square from one row behind it (seen from `par`).
+    const int ligne_pion = ligne - par;
+    if (ligne_pion >= 0 && ligne_pion < 8) {
+        const int32_t pion = PION * par;
+        if (colonne > 0 && cases[index_case(ligne_pion, colonne - 1)] == pion) return 1;
+        if (colonne < 7 && cases[index_case(ligne_pion, colonne + 1)] == pion) return 1;
+    }
+    const Tcibles& sauts = TABLES.sauts[index];
+    for (int k = 0; k < sauts.n; k++) {
+        if (cases[sauts.cases[k]] == CAVALIER * par) return 1;
+    }
+    const Tcibles& voisins = TABLES.voisins[index];
+    for (int k = 0; k < voisins.n; k++) {
+        if (cases[voisins.cases[k]] == ROI * par) return 1;
+    }
+    for (int dir = 0; dir < 8; dir++) {
+        const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? FOU * par : TOUR * par;
+        const Tcibles& rayon = TABLES.rayons[index][dir];
+        for (int k = 0; k < rayon.n; k++) {
+            const int32_t code = cases[rayon.cases[k]];
+            if (code == VIDE) continue;
+            if (code == glisseur || code == DAME * par) return 1;
+            break;
+        }
+    }
+    return 0;
+}
+
+int echec_rapide(const Techiquier* e, couleur c) {
+    const int roi = case_du_roi(e, c);
+    if (roi < 0) return echec(e, c);  // no king where the record says: the general test
+    return case_attaquee(e, roi, -c) || prise_en_passant_vers(e, roi, -c);
+}
+
+void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
+    surete->roi = case_du_roi(e, c);
+    surete->en_echec = echec_rapide(e, c) != 0;
+    surete->sure = surete->roi >= 0 && !surete->en_echec;
+    if (!surete->sure) return;
+    for (int8_t& clou : surete->clouage) clou = 0;
+    const int32_t* cases = e->cases;
+    for (int dir = 0; dir < 8; dir++) {
+        const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
+        const Tcibles& rayon = TABLES.rayons[surete->roi][dir];
+        int propre = -1;  // the first own piece on the line
+        for (int k = 0; k < rayon.n; k++) {
+            const int32_t code = cases[rayon.cases[k]];
+            if (code == VIDE) continue;
+            if (code * c > 0) {
+                if (propre >= 0) break;
+                propre = rayon.cases[k];
+                continue;
+            }
+            if (propre >= 0 && (code == glisseur || code == -DAME * c)) {
+                surete->clouage[propre] = static_cast<int8_t>(dir + 1);
+            }
+            break;
+        }
+    }
+}
+
+bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) {
+    if (!surete->sure) return false;
+    const int32_t code = e->cases[coup.depart];
+    const int32_t type = valeur_absolue(code);
+    // King moves (castling included) and en passant change lines of attack: play them.
+    if (type == ROI) return false;
+    if (type == PION && (coup.arrivee - coup.depart) % 8 != 0 && e->cases[coup.arrivee] == VIDE) {
+        return false;
+    }
+    const int clou = surete->clouage[coup.depart];
+    return clou == 0 || sur_la_ligne(surete->roi, clou - 1, coup.arrivee);
+}
+
+int compte_coups_legaux(const Techiquier* e, couleur c) {
+    Tcoups coups;
+    genere_coups(e, c, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, &surete);
+    int legaux = 0;
+    for (int i = coups.debut; i < coups.fin; i++) {
+        if (sans_danger(e, &surete, coups.tampon[i])) {
+            legaux++;
+            continue;
+        }
+        Techiquier copie = *e;
+        execute_coup(&copie, vers_Tcoup(coups.tampon[i]));
+        if (!echec_rapide(&copie, c)) legaux++;
+    }
+    return legaux;
+}
