@@ -83,7 +83,10 @@ struct Tconsole {
     bool rejet = false;                   // discarding the rest of an over-long line
     std::deque<std::string> a_classer;    // lines read inside a root move, for the poll
     std::deque<std::string> gardees;      // lines read during a search, for the loop
-    bool quitter = false;                 // a poll met "quit" or the end of input
+    bool fin_vue = false;                 // a poll met the end of input
+    bool fin_arrete = false;              // "quit" or the end of input also stops a search
+    std::string mots;                     // the line `lit_mot_console` takes words from
+    size_t position_mot = 0;              // where its next word starts
     FILE* sortie = stdout;
     std::chrono::steady_clock::time_point derniere_ecoute{};
 };
@@ -247,9 +250,9 @@ bool lit_commande(std::string* ligne) {
 
 bool lit_mot_console(std::string* mot) {
     // Words are taken from the front of the pending lines; a line is consumed as its
-    // words are.
-    static std::string reste;
-    static size_t position = 0;
+    // words are. The line in hand belongs to the console, so a new console starts afresh.
+    std::string& reste = console.mots;
+    size_t& position = console.position_mot;
     for (;;) {
         while (position < reste.size() &&
                std::isspace(static_cast<unsigned char>(reste[position]))) {
@@ -298,7 +301,7 @@ int verification_saisie() {
         ligne = std::move(console.a_classer.front());
         console.a_classer.pop_front();
     } else if (!lit_ligne_brute(&ligne)) {
-        console.quitter = true;
+        console.fin_vue = true;
         return 3;
     }
     coupe_au_nul(&ligne);
@@ -312,13 +315,17 @@ int verification_saisie() {
         classe = 2;
     } else if (commence_par(ligne, "quit")) {
         classe = 3;
-        console.quitter = true;
     }
     console.gardees.push_back(std::move(ligne));
     return classe;
 }
 
-int stop() { return verification_saisie() == 1; }
+int stop() {
+    const int classe = verification_saisie();
+    return classe == 1 || (classe == 3 && console.fin_arrete);
+}
+
+void arret_sur_fin(bool actif) { console.fin_arrete = actif; }
 
 void ecoute_pendant_recherche() {
     const auto maintenant = std::chrono::steady_clock::now();
@@ -336,7 +343,15 @@ void ecoute_pendant_recherche() {
     }
 }
 
-int fin_demandee() { return console.quitter; }
+int fin_demandee() {
+    if (console.fin_vue) return 1;
+    // A kept "quit" counts until the loop has taken it: a line such as "quitter", which
+    // the loop rejects, must not end the searches that come after it.
+    for (const std::string& ligne : console.gardees) {
+        if (commence_par(ligne, "quit")) return 1;
+    }
+    return 0;
+}
 
 // ---------------------------------------------------------------------------------------
 // Console print-outs
@@ -390,10 +405,14 @@ namespace {
 bool lit_code_piece(const std::string& mot, int32_t* code) {
     size_t i = 0;
     if (i < mot.size() && (mot[i] == '-' || mot[i] == '+')) i++;
-    if (i == mot.size() || mot.size() - i > 3) return false;
+    if (i == mot.size()) return false;
     for (size_t j = i; j < mot.size(); j++) {
         if (!std::isdigit(static_cast<unsigned char>(mot[j]))) return false;
     }
+    // Leading zeros do not make a number longer ("006" is 6); more than three digits
+    // after them is out of reach anyway.
+    while (i + 1 < mot.size() && mot[i] == '0') i++;
+    if (mot.size() - i > 3) return false;
     *code = static_cast<int32_t>(std::strtol(mot.c_str(), nullptr, 10));
     return true;
 }

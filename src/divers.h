@@ -51,12 +51,16 @@ int bioskey();
 // 2 "ponderhit", 3 "quit" or the end of input. "isready" is answered at once; every line
 // other than "stop" and "isready" is kept for the command loop.
 int verification_saisie();
-// 1 when the waiting line was "stop".
+// 1 when the waiting line was "stop"; also for "quit" and the end of input while
+// `arret_sur_fin` is on.
 int stop();
+// For a search that has no end of its own ("go infinite"): "quit" or the end of input
+// stops it after the root move in progress, as "stop" does.
+void arret_sur_fin(bool actif);
 // Called from inside a root move: reads what has arrived without blocking, answers
 // "isready" at once and keeps the rest for the next poll. Cheap when called often.
 void ecoute_pendant_recherche();
-// Whether a poll has met "quit" or the end of input.
+// Whether a poll has met the end of input, or a kept line for the loop begins with "quit".
 int fin_demandee();
 
 // ---- Console print-outs ----

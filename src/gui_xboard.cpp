@@ -169,6 +169,9 @@ void commande_position(Tpartie* p, const std::string& entree) {
     }
     if (p->etat_partie == -1) ucinewgame(p);
     if (p->etat_partie == 0) {
+        // A "go" may have played on the new game's board already: the list starts from
+        // the initial position all the same.
+        nouvelle_position_initiale(p);
         applique_liste(p, entree);
         p->etat_partie = 1;
         return;
@@ -228,10 +231,12 @@ void commande_go(Tpartie* p, const std::string& entree) {
         cherche(p, p->profondeur);
     } else if (egal_sans_casse(p->mot, "infinite")) {
         p->profondeur = 1;
+        arret_sur_fin(true);
         do {
             cherche(p, p->profondeur);
             p->profondeur++;
         } while (!arret && !sans_coup && !fin_demandee());
+        arret_sur_fin(false);
     } else if (egal_sans_casse(p->mot, "wtime")) {
         p->profondeur = 5;
         p->coups_restants = 10;

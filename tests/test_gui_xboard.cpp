@@ -1,0 +1,615 @@
+// The command loop in-process: command words, the word carried from line to line, the
+// pattern scans and their quirks, and how position lines keep the game board.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "aide_tests.h"
+#include "divers.h"
+#include "gui_xboard.h"
+
+namespace {
+
+const std::string ERREUR = "Commande non reconnue\n";
+
+// A game of the command loop with its answers collected in memory.
+struct Tsession {
+    Tpartie partie;
+    char* tampon = nullptr;
+    size_t taille = 0;
+    size_t deja_lu = 0;
+    FILE* sortie = nullptr;
+
+    Tsession() {
+        sortie = open_memstream(&tampon, &taille);
+        installe_console_texte("", sortie);
+        init_partie(&partie);
+    }
+    ~Tsession() {
+        std::fclose(sortie);
+        std::free(tampon);
+        installe_console_texte("", stdout);
+    }
+    Tsession(const Tsession&) = delete;
+    Tsession& operator=(const Tsession&) = delete;
+
+    // Handles one line; returns what it printed.
+    std::string ligne(const std::string& texte, int* suite = nullptr) {
+        const int r = traite_ligne(&partie, texte);
+        if (suite != nullptr) *suite = r;
+        std::fflush(sortie);
+        std::string nouveau(tampon + deja_lu, taille - deja_lu);
+        deja_lu = taille;
+        return nouveau;
+    }
+};
+
+// Every word of a board, for comparisons that show the difference when they fail.
+std::string mots_echiquier(const Techiquier& e) {
+    std::string texte;
+    for (int l = 7; l >= 0; l--) {
+        for (int c = 0; c < 8; c++) texte += std::to_string(e.cases[index_case(l, c)]) + " ";
+        texte += "\n";
+    }
+    const int32_t* etat = &e.trait;
+    for (int i = 0; i < 15; i++) texte += std::to_string(etat[i]) + " ";
+    return texte;
+}
+
+// The board after the moves played one by one with execute_coup from the initial
+// position; a fifth letter b, n or r turns a promoted pawn into that piece.
+Techiquier plateau(std::initializer_list<const char*> coups) {
+    Techiquier e;
+    init_echiquier(&e);
+    for (const char* texte : coups) {
+        const Tcoup coup =
+            fait_coup(texte[1] - '1', texte[0] - 'a', texte[3] - '1', texte[2] - 'a');
+        execute_coup(&e, coup);
+        const int arrivee = index_case(coup.ligne_arrivee, coup.colonne_arrivee);
+        if (std::strlen(texte) == 5) {
+            const int32_t signe_piece = e.cases[arrivee] > 0 ? 1 : -1;
+            const char lettre = texte[4];
+            if (lettre == 'b') e.cases[arrivee] = FOU * signe_piece;
+            if (lettre == 'n') e.cases[arrivee] = CAVALIER * signe_piece;
+            if (lettre == 'r') e.cases[arrivee] = TOUR * signe_piece;
+        }
+    }
+    return e;
+}
+
+#define EXPECT_PLATEAU(partie, ...) \
+    EXPECT_EQ(mots_echiquier((partie).echiquier), mots_echiquier(plateau({__VA_ARGS__})))
+
+// The piece on a square named like "e4".
+int32_t sur(const Tpartie& p, const char* carre) {
+    return p.echiquier.cases[index_case(carre[1] - '1', carre[0] - 'a')];
+}
+
+// A white pawn on b7 that can take the rook on a8 (and the bishop on c8), white to move.
+const char* const VERS_B7 = "e2e4 d7d5 e4d5 c7c6 d5c6 b8a6 c6b7 a6c5";
+#define COUPS_VERS_B7 "e2e4", "d7d5", "e4d5", "c7c6", "d5c6", "b8a6", "c6b7", "a6c5"
+
+// A black pawn on c2 that can take the knight on b1, black to move.
+const char* const VERS_C2 = "a2a3 e7e5 a3a4 e5e4 d2d3 e4d3 a4a5 d3c2 a5a6";
+
+// Whether a line changed nothing of the game (board, side, state, history).
+void attend_inchange(const Tpartie& avant, const Tpartie& apres) {
+    EXPECT_EQ(mots_echiquier(avant.echiquier), mots_echiquier(apres.echiquier));
+    EXPECT_EQ(avant.camp, apres.camp);
+    EXPECT_EQ(avant.etat_partie, apres.etat_partie);
+    EXPECT_EQ(avant.historique.size(), apres.historique.size());
+    EXPECT_EQ(avant.profondeur, apres.profondeur);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Command words and the word carried from one line to the next
+// ---------------------------------------------------------------------------------------
+
+TEST(Boucle, DepartPositionInitialeBlancsProfondeur5) {
+    Tsession s;
+    EXPECT_PLATEAU(s.partie);
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.profondeur, 5);
+    EXPECT_EQ(s.partie.etat_partie, -1);
+    // The board is usable before any game is set up.
+    EXPECT_EQ(s.ligne("perft depth 1"), "1 > 20\n");
+}
+
+TEST(Boucle, UciEnToutesCasses) {
+    const std::string bloc =
+        "id name Quorvik 0.14\n"
+        "id author Dremmond\n"
+        "option name OwnBook type check default false\n"
+        "option name Ponder type check default false\n"
+        "uciok\n";
+    Tsession s;
+    for (const char* mot : {"uci", "UCI", "Uci", "  uci", "uci extra words"}) {
+        EXPECT_EQ(s.ligne(mot), bloc) << mot;
+    }
+    EXPECT_EQ(s.partie.etat_partie, -1);
+}
+
+TEST(Boucle, IsreadyPuisLignesVidesRepetentLeMot) {
+    Tsession s;
+    EXPECT_EQ(s.ligne("isready"), "readyok\n");
+    EXPECT_EQ(s.ligne(""), "readyok\n");
+    EXPECT_EQ(s.ligne(" \t "), "readyok\n");
+    EXPECT_EQ(s.ligne("ISREADY"), "readyok\n");
+}
+
+TEST(Boucle, LigneVideApresPositionRepeteLeDernierMotLu) {
+    Tsession s;
+    // The position scans leave "startpos" in the word: an empty line repeats it.
+    EXPECT_EQ(s.ligne("position startpos"), "");
+    EXPECT_EQ(s.ligne(""), ERREUR);
+    // After a list the word is "moves", and an empty line does not replay the list.
+    EXPECT_EQ(s.ligne("position startpos moves e2e4"), "");
+    const Tpartie avant = s.partie;
+    EXPECT_EQ(s.ligne(""), ERREUR);
+    attend_inchange(avant, s.partie);
+}
+
+TEST(Boucle, PremiereLigneVideNeFaitRien) {
+    Tsession s;
+    const Tpartie avant = s.partie;
+    EXPECT_EQ(s.ligne(""), "");
+    EXPECT_EQ(s.ligne("   "), "");
+    attend_inchange(avant, s.partie);
+}
+
+TEST(Boucle, MotInconnuRefuseSansRienChanger) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    const Tpartie avant = s.partie;
+    for (const char* ligne :
+         {"foo", "ucinewgamex", "positions startpos", "isready?", "go2", "xyzzy uci", "position",
+          "position fen 8/8/8/8/8/8/8/8 w - - 0 1", "position STARTPOSX moves e7e5"}) {
+        EXPECT_EQ(s.ligne(ligne), ERREUR) << ligne;
+        attend_inchange(avant, s.partie);
+    }
+}
+
+TEST(Boucle, CommandesMuettes) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    const Tpartie avant = s.partie;
+    for (const char* ligne : {"setoption name Ponder value true", "setoption", "SetOption x",
+                              "stop", "STOP", "ponderhit", "test", "test 1 2 3"}) {
+        int suite = -1;
+        EXPECT_EQ(s.ligne(ligne, &suite), "") << ligne;
+        EXPECT_EQ(suite, 1) << ligne;
+        attend_inchange(avant, s.partie);
+    }
+}
+
+TEST(Boucle, QuitTermineSansRienEcrire) {
+    for (const char* ligne : {"quit", "QUIT", "  quit now"}) {
+        Tsession s;
+        int suite = -1;
+        EXPECT_EQ(s.ligne(ligne, &suite), "") << ligne;
+        EXPECT_EQ(suite, 0) << ligne;
+    }
+    // Nothing after "quit" is handled; the end of the text ends the loop as well.
+    EXPECT_EQ(execute_en_memoire("isready\nquit\nuci\n"), "readyok\n");
+    EXPECT_EQ(execute_en_memoire("isready\nfoo"), "readyok\n" + ERREUR);
+    EXPECT_EQ(execute_en_memoire(""), "");
+}
+
+TEST(Boucle, LignesCrLfEtDerniereLigneSansFin) {
+    EXPECT_EQ(execute_en_memoire("isready\r\n\r\nfoo\r\nisready"),
+              "readyok\nreadyok\n" + ERREUR + "readyok\n");
+}
+
+TEST(Boucle, ChessNeChangeRien) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4 e7e5");
+    const Tpartie avant = s.partie;
+    const std::string grille = s.ligne("chess");
+    EXPECT_NE(grille.find(" | 0 | 0 | 0 | 0 | 1 | 0 | 0 | 0 | 4\n"), std::string::npos);
+    EXPECT_NE(grille.find(" | 0 | 0 | 0 | 0 | -1 | 0 | 0 | 0 | 5\n"), std::string::npos);
+    attend_inchange(avant, s.partie);
+}
+
+// ---------------------------------------------------------------------------------------
+// Position lines: the scans and the whole-list path
+// ---------------------------------------------------------------------------------------
+
+TEST(Position, UcinewgamePuisListeEntiere) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    EXPECT_EQ(s.ligne("ucinewgame"), "");
+    EXPECT_PLATEAU(s.partie);
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 0);
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    EXPECT_EQ(s.partie.coup.ligne_arrivee, 4);  // the last move read stays in `coup`
+    EXPECT_EQ(s.partie.coup.colonne_arrivee, 4);
+}
+
+TEST(Position, SansUcinewgameLaListeEstJoueeDepuisLeDepart) {
+    Tsession s;
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5 g1f3"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5", "g1f3");
+    EXPECT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+}
+
+TEST(Position, PositionEnMajusculesRefusee) {
+    Tsession s;
+    const Tpartie avant = s.partie;
+    // The first word matches, but the "position %s" scan fails on the capital letter.
+    EXPECT_EQ(s.ligne("POSITION startpos moves e2e4"), ERREUR);
+    EXPECT_EQ(s.ligne("Position startpos"), ERREUR);
+    attend_inchange(avant, s.partie);
+}
+
+TEST(Position, StartposEnMajusculesRemetSansJouer) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    ASSERT_EQ(s.partie.camp, -1);
+    // "STARTPOS" passes the word test, but the next scan fails and the word is not "moves".
+    EXPECT_EQ(s.ligne("position STARTPOS moves d2d4"), "");
+    EXPECT_PLATEAU(s.partie);
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    EXPECT_TRUE(s.partie.historique.empty());
+}
+
+TEST(Position, MovesEnMajusculesAcceptes) {
+    Tsession s;
+    EXPECT_EQ(s.ligne("position startpos MOVES e2e4"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4");
+}
+
+TEST(Position, BlancsEnTeteRefuses) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    const Tpartie avant = s.partie;
+    EXPECT_EQ(s.ligne(" position startpos moves e2e4 e7e5"), ERREUR);
+    EXPECT_EQ(s.ligne("\tposition startpos"), ERREUR);
+    attend_inchange(avant, s.partie);
+}
+
+TEST(Position, LaListeSeLitDepuisLIndex24) {
+    {
+        // Two blanks between moves: the list ends at the second blank.
+        Tsession s;
+        EXPECT_EQ(s.ligne("position startpos moves e2e4  e7e5"), "");
+        EXPECT_PLATEAU(s.partie, "e2e4");
+        EXPECT_EQ(s.partie.camp, -1);
+        EXPECT_EQ(s.partie.etat_partie, 1);
+    }
+    for (const char* ligne : {"position startpos moves  e2e4", "position  startpos moves e2e4",
+                              "position startpos  moves e2e4"}) {
+        // The scans accept the extra blank, but index 24 is not the first move.
+        Tsession s;
+        EXPECT_EQ(s.ligne(ligne), "") << ligne;
+        EXPECT_PLATEAU(s.partie);
+        EXPECT_EQ(s.partie.camp, 1) << ligne;
+        EXPECT_EQ(s.partie.etat_partie, 1) << ligne;
+    }
+    {
+        // Any character separates two moves, and tabs are blanks to the scans.
+        Tsession s;
+        EXPECT_EQ(s.ligne("position\tstartpos\tmoves\te2e4,e7e5;g1f3"), "");
+        EXPECT_PLATEAU(s.partie, "e2e4", "e7e5", "g1f3");
+    }
+    {
+        // A digit right after a move is no promotion letter: it is the separator.
+        Tsession s;
+        EXPECT_EQ(s.ligne("position startpos moves e2e45e7e5"), "");
+        EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    }
+}
+
+TEST(Position, UnCoupMalFormeArreteLaListeEnSilence) {
+    for (const char* ligne :
+         {"position startpos moves e2e4 e7e9 d2d4", "position startpos moves e2e4 e7e0 d2d4",
+          "position startpos moves e2e4 i7i5 d2d4", "position startpos moves e2e4 E7E5 d2d4",
+          "position startpos moves e2e4 e7e"}) {
+        Tsession s;
+        EXPECT_EQ(s.ligne(ligne), "") << ligne;
+        EXPECT_PLATEAU(s.partie, "e2e4");
+        EXPECT_EQ(s.partie.camp, -1) << ligne;
+        EXPECT_EQ(s.partie.etat_partie, 1) << ligne;
+    }
+}
+
+TEST(Position, LigneFinissantParMoves) {
+    Tsession s;
+    // No game yet: a new game with an empty list.
+    EXPECT_EQ(s.ligne("position startpos moves"), "");
+    EXPECT_PLATEAU(s.partie);
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    // A game in step: "move" before the final letter is no move.
+    s.ligne("position startpos moves e2e4");
+    const Tpartie avant = s.partie;
+    EXPECT_EQ(s.ligne("position startpos moves"), ERREUR);
+    attend_inchange(avant, s.partie);
+}
+
+TEST(Position, StartposSansMovesRemetEtDonneLeTraitAuxBlancs) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    ASSERT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.ligne("position startpos"), "");
+    EXPECT_PLATEAU(s.partie);
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    // The next list is a new game from the initial position.
+    EXPECT_EQ(s.ligne("position startpos moves d2d4"), "");
+    EXPECT_PLATEAU(s.partie, "d2d4");
+    EXPECT_EQ(s.partie.camp, -1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The last-move path and the game kept on the board
+// ---------------------------------------------------------------------------------------
+
+TEST(Position, LeDernierCoupSeLitEnFinDeLigneQuelQueSoitLEspacement) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4");
+    EXPECT_EQ(s.ligne("position startpos moves e2e4    e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.ligne("position startpos moves  e2e4\te7e5  g1f3"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5", "g1f3");
+    EXPECT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    EXPECT_EQ(s.partie.historique.size(), 3u);
+}
+
+TEST(Position, DernierCoupMalFormeRefuseSansRienChanger) {
+    Tsession s;
+    s.ligne("position startpos moves e2e4");
+    const Tpartie avant = s.partie;
+    for (const char* ligne :
+         {"position startpos moves e2e4 e7e5 ", "position startpos moves e2e4 e7e0",
+          "position startpos moves e2e4 e7e9", "position startpos moves e2e4 e0e5",
+          "position startpos moves e2e4 i7e5", "position startpos moves e2e4 e7",
+          "position startpos moves e2e4 e7e5\t",
+          // A different game before a malformed last move is no reason to reset.
+          "position startpos moves d2d4 d7d9"}) {
+        EXPECT_EQ(s.ligne(ligne), ERREUR) << ligne;
+        attend_inchange(avant, s.partie);
+    }
+}
+
+TEST(Position, RetourEnArriere) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4 e7e5 g1f3");
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+    EXPECT_EQ(s.partie.historique.size(), 2u);
+}
+
+TEST(Position, MemeLigneRenvoyeeNeRejouePasLeDernierCoup) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4 e7e5");
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.partie.camp, 1);
+}
+
+TEST(Position, NouvellePartieSansUcinewgame) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4 e7e5 g1f3 b8c6");
+    EXPECT_EQ(s.ligne("position startpos moves d2d4"), "");
+    EXPECT_PLATEAU(s.partie, "d2d4");
+    EXPECT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.ligne("position startpos moves d2d4 d7d5 c2c4"), "");
+    EXPECT_PLATEAU(s.partie, "d2d4", "d7d5", "c2c4");
+    EXPECT_EQ(s.partie.camp, -1);
+}
+
+TEST(Position, LaPartieSuitLesReponsesDuMoteur) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4");
+    const std::string reponse = s.ligne("go depth 1");
+    const size_t debut = reponse.find("bestmove ");
+    ASSERT_NE(debut, std::string::npos) << reponse;
+    const std::string sien = reponse.substr(debut + 9, 4);
+    ASSERT_EQ(s.partie.camp, 1);
+
+    // The interface brings the engine's move back with its own reply: only that is played.
+    const std::string ligne = "position startpos moves e2e4 " + sien + " g1f3";
+    EXPECT_EQ(s.ligne(ligne), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", sien.c_str(), "g1f3");
+    EXPECT_EQ(s.partie.camp, -1);
+
+    // The same position sent again right after an answer: the board is that position.
+    const std::string avant_reponse = ligne;
+    s.ligne("go depth 1");
+    ASSERT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.ligne(avant_reponse), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", sien.c_str(), "g1f3");
+    EXPECT_EQ(s.partie.camp, -1);
+}
+
+TEST(Position, LaPremiereListeRepartDuDepartMemeApresUnGo) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("go depth 1");  // the engine plays white's first move on the new game's board
+    ASSERT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.partie.etat_partie, 1);
+}
+
+TEST(Position, ListeApresStartposSansMovesRejoueeEntiere) {
+    Tsession s;
+    s.ligne("position startpos");
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5");
+    EXPECT_EQ(s.partie.camp, 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Promotion letters
+// ---------------------------------------------------------------------------------------
+
+TEST(Position, LettresDePromotionDansLaListe) {
+    struct Tcas {
+        const char* suffixe;
+        int32_t attendu;
+    };
+    for (const Tcas& cas :
+         {Tcas{"", 6}, Tcas{"q", 6}, Tcas{"Q", 6}, Tcas{"n", 3}, Tcas{"N", 3}, Tcas{"b", 4},
+          Tcas{"r", 5}, Tcas{"R", 5}, Tcas{"x", 6}, Tcas{"=", 6}, Tcas{"?", 6}}) {
+        Tsession s;
+        const std::string ligne =
+            std::string("position startpos moves ") + VERS_B7 + " b7a8" + cas.suffixe + " g8f6";
+        EXPECT_EQ(s.ligne(ligne), "") << ligne;
+        EXPECT_EQ(sur(s.partie, "a8"), cas.attendu) << ligne;
+        // The letter is skipped, so the move after it is read too.
+        EXPECT_EQ(sur(s.partie, "f6"), -3) << ligne;
+        EXPECT_EQ(s.partie.camp, 1) << ligne;
+        // Promotion changes no count.
+        EXPECT_EQ(s.partie.echiquier.nb_fous_blancs, 2) << ligne;
+        EXPECT_EQ(s.partie.echiquier.nb_pieces_noires, 12) << ligne;
+    }
+    for (const Tcas& cas : {Tcas{"r", -5}, Tcas{"b", -4}, Tcas{"N", -3}, Tcas{"q", -6}}) {
+        Tsession s;
+        s.ligne(std::string("position startpos moves ") + VERS_C2 + " c2b1" + cas.suffixe);
+        EXPECT_EQ(sur(s.partie, "b1"), cas.attendu) << cas.suffixe;
+        EXPECT_EQ(s.partie.camp, 1) << cas.suffixe;
+    }
+}
+
+TEST(Position, LettresDePromotionAuDernierCoup) {
+    struct Tcas {
+        const char* suffixe;
+        int32_t attendu;
+    };
+    for (const Tcas& cas : {Tcas{"", 6}, Tcas{"q", 6}, Tcas{"Q", 6}, Tcas{"n", 3}, Tcas{"b", 4},
+                            Tcas{"B", 4}, Tcas{"r", 5}, Tcas{"z", 6}}) {
+        Tsession s;
+        s.ligne(std::string("position startpos moves ") + VERS_B7);
+        const std::string ligne =
+            std::string("position startpos moves ") + VERS_B7 + " b7c8" + cas.suffixe;
+        EXPECT_EQ(s.ligne(ligne), "") << ligne;
+        EXPECT_EQ(sur(s.partie, "c8"), cas.attendu) << ligne;
+        EXPECT_EQ(sur(s.partie, "b7"), 0) << ligne;
+        EXPECT_EQ(s.partie.camp, -1) << ligne;
+        EXPECT_EQ(s.partie.echiquier.nb_fous_noirs, 1) << ligne;
+    }
+}
+
+TEST(Position, LettreApresUnCoupOrdinaireNeChangeRien) {
+    Tsession s;
+    EXPECT_EQ(s.ligne("position startpos moves g1f3q e7e5b e2e4r"), "");
+    EXPECT_PLATEAU(s.partie, "g1f3", "e7e5", "e2e4");
+    EXPECT_EQ(sur(s.partie, "f3"), 3);
+    // The last-move path as well.
+    EXPECT_EQ(s.ligne("position startpos moves g1f3q e7e5b e2e4r b8c6n"), "");
+    EXPECT_EQ(sur(s.partie, "c6"), -3);
+    EXPECT_PLATEAU(s.partie, "g1f3", "e7e5", "e2e4", "b8c6");
+}
+
+TEST(Position, LaDameQueLeMoteurAPromueSeReconnaitAuQ) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne(std::string("position startpos moves ") + VERS_B7);
+    const std::string reponse = s.ligne("go depth 1");
+    ASSERT_NE(reponse.find("bestmove b7a8q\n"), std::string::npos) << reponse;
+    ASSERT_EQ(sur(s.partie, "a8"), 6);
+
+    // "q" names the queen on a8: only the reply is played.
+    EXPECT_EQ(s.ligne(std::string("position startpos moves ") + VERS_B7 + " b7a8q g8f6"), "");
+    EXPECT_PLATEAU(s.partie, COUPS_VERS_B7, "b7a8", "g8f6");
+    EXPECT_EQ(s.partie.camp, 1);
+    EXPECT_EQ(s.ligne(std::string("position startpos moves ") + VERS_B7 + " b7a8 g8f6 d2d4"), "");
+    EXPECT_PLATEAU(s.partie, COUPS_VERS_B7, "b7a8", "g8f6", "d2d4");
+
+    // A knight there is another game: it is set up from the start.
+    EXPECT_EQ(s.ligne(std::string("position startpos moves ") + VERS_B7 + " b7a8n g8f6 d2d4 h7h6"),
+              "");
+    EXPECT_PLATEAU(s.partie, COUPS_VERS_B7, "b7a8n", "g8f6", "d2d4", "h7h6");
+    EXPECT_EQ(sur(s.partie, "a8"), 3);
+    EXPECT_EQ(s.partie.camp, 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The pattern scans
+// ---------------------------------------------------------------------------------------
+
+TEST(BoucleScan, UnBlancDuMotifAccepteToutEspacementMemeAucun) {
+    std::string mot = "avant";
+    EXPECT_EQ(scan_motif("position startpos", "position %s", &mot), 1);
+    EXPECT_EQ(mot, "startpos");
+    EXPECT_EQ(scan_motif("position \t  startpos", "position %s", &mot), 1);
+    EXPECT_EQ(mot, "startpos");
+    EXPECT_EQ(scan_motif("positionfen", "position %s", &mot), 1);
+    EXPECT_EQ(mot, "fen");
+    EXPECT_EQ(scan_motif("position  startpos   moves e2e4", "position startpos %s", &mot), 1);
+    EXPECT_EQ(mot, "moves");
+    EXPECT_EQ(scan_motif("  uci  ", "%s", &mot), 1);
+    EXPECT_EQ(mot, "uci");
+}
+
+TEST(BoucleScan, LesLitterauxRespectentLaCasseEtLEchecLaisseLesCibles) {
+    std::string mot = "avant";
+    EXPECT_EQ(scan_motif("Position startpos", "position %s", &mot), 0);
+    EXPECT_EQ(scan_motif(" position startpos", "position %s", &mot), 0);
+    EXPECT_EQ(scan_motif("position", "position %s", &mot), 0);
+    EXPECT_EQ(scan_motif("position   ", "position %s", &mot), 0);
+    EXPECT_EQ(scan_motif("", "%s", &mot), 0);
+    EXPECT_EQ(scan_motif("position STARTPOS moves", "position startpos %s", &mot), 0);
+    EXPECT_EQ(mot, "avant");
+}
+
+TEST(BoucleScan, NombresSignesEtSatures) {
+    int32_t a = 11, b = 22, c = 33;
+    int32_t* const cibles[] = {&a, &b, &c};
+    EXPECT_EQ(scan_motif("go depth 7", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, 7);
+    EXPECT_EQ(scan_motif("go depth -12", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, -12);
+    EXPECT_EQ(scan_motif("go depth +3x", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, 3);
+    EXPECT_EQ(scan_motif("go depth 99999999999999999999", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, INT32_MAX);
+    EXPECT_EQ(scan_motif("go depth -99999999999999999999", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, INT32_MIN);
+    EXPECT_EQ(scan_motif("go depth -2147483648", "go depth %d", nullptr, cibles), 1);
+    EXPECT_EQ(a, INT32_MIN);
+
+    a = 11;
+    for (const char* ligne : {"go depth", "go depth x", "go depth -", "go depth +", "go Depth 3"}) {
+        EXPECT_EQ(scan_motif(ligne, "go depth %d", nullptr, cibles), 0) << ligne;
+        EXPECT_EQ(a, 11) << ligne;
+    }
+}
+
+TEST(BoucleScan, LeScanSArreteAuPremierChampAbsent) {
+    int32_t a = 1, b = 2, c = 3;
+    int32_t* const cibles[] = {&a, &b, &c};
+    EXPECT_EQ(scan_motif("go wtime 100 btime 200 movestogo 5", "go wtime %d btime %d winc %d",
+                         nullptr, cibles),
+              2);
+    EXPECT_EQ(a, 100);
+    EXPECT_EQ(b, 200);
+    EXPECT_EQ(c, 3);
+    EXPECT_EQ(
+        scan_motif("go wtime100btime-5winc7", "go wtime %d btime %d winc %d", nullptr, cibles), 3);
+    EXPECT_EQ(b, -5);
+    EXPECT_EQ(c, 7);
+}
