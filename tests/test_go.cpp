@@ -1,0 +1,404 @@
+// The "go" command: the choice of plan (fixed depth, deepening, clock budget), the answer
+// and the move played on the game board.
+//
+// A plan is observed through the "info" lines it prints. Searches run on small boards and
+// read their polls from a text console; the queued lines are read one per poll, after
+// each root move, so N harmless lines followed by "stop" let a first search of N root
+// moves run to its end and stop the next one after its first root move.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ai.h"
+#include "aide_tests.h"
+#include "divers.h"
+#include "gui_xboard.h"
+#include "primitives_listes.h"
+#include "primitives_pieces.h"
+
+namespace {
+
+// Installs a console reading `entree` and writing to memory for the life of the object.
+class Console {
+   public:
+    explicit Console(const std::string& entree = "") {
+        sortie_ = open_memstream(&tampon_, &taille_);
+        installe_console_texte(entree, sortie_);
+    }
+    ~Console() {
+        installe_console_texte("", stdout);
+        std::fclose(sortie_);
+        std::free(tampon_);
+    }
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+    std::string texte() {
+        std::fflush(sortie_);
+        return std::string(tampon_, taille_);
+    }
+
+   private:
+    char* tampon_ = nullptr;
+    size_t taille_ = 0;
+    FILE* sortie_ = nullptr;
+};
+
+// Handles one command line with `attente` queued on the console; returns what it printed.
+std::string commande(Tpartie* p, const std::string& ligne, const std::string& attente = "") {
+    Console console(attente);
+    traite_ligne(p, ligne);
+    return console.texte();
+}
+
+// A board from eight rows of text, rank 8 first: "KQRBNP" white, lower case black, '.'
+// empty. No castling right, no en passant; counters as drawn.
+Techiquier plateau(const std::vector<std::string>& rangs) {
+    Techiquier e;
+    init_echiquier(&e);
+    e.nb_pieces_blanches = e.nb_pieces_noires = 0;
+    e.nb_fous_blancs = e.nb_fous_noirs = 0;
+    e.grand_roque_blanc = e.petit_roque_blanc = e.grand_roque_noir = e.petit_roque_noir = 0;
+    e.ep_ligne = e.ep_colonne = -1;
+    for (int ligne = 0; ligne < 8; ligne++) {
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const char lettre = rangs[static_cast<size_t>(7 - ligne)][static_cast<size_t>(colonne)];
+            const char* const types = ".pknbrq";
+            int32_t type = VIDE;
+            for (int32_t t = 1; t <= DAME; t++) {
+                if (std::tolower(static_cast<unsigned char>(lettre)) == types[t]) type = t;
+            }
+            const couleur c = std::isupper(static_cast<unsigned char>(lettre)) ? BLANC : NOIR;
+            e.cases[index_case(ligne, colonne)] = type * c;
+            if (type == VIDE) continue;
+            (c == BLANC ? e.nb_pieces_blanches : e.nb_pieces_noires)++;
+            if (type == FOU) (c == BLANC ? e.nb_fous_blancs : e.nb_fous_noirs)++;
+            if (type == ROI) {
+                (c == BLANC ? e.roi_blanc_ligne : e.roi_noir_ligne) = ligne;
+                (c == BLANC ? e.roi_blanc_colonne : e.roi_noir_colonne) = colonne;
+            }
+        }
+    }
+    return e;
+}
+
+// Two kings in their corners: searches of any depth used here are quick.
+const std::vector<std::string> ROIS_SEULS = {".......k", "........", "........", "........",
+                                             "........", "........", "........", "K......."};
+
+// A game in step on a given board with a given side to move.
+Tpartie partie_sur(const std::vector<std::string>& rangs, couleur camp) {
+    Tpartie p;
+    init_partie(&p);
+    p.echiquier = plateau(rangs);
+    p.camp = camp;
+    p.etat_partie = 1;
+    return p;
+}
+
+size_t nombre_de_coups(const Techiquier& e, couleur c) {
+    Tliste liste;
+    init_liste(&liste);
+    generateur(&e, c, &liste);
+    enleve_pos_echec(&e, &liste);
+    const size_t n = static_cast<size_t>(longueur_liste(liste));
+    total_destroy_liste(&liste);
+    return n;
+}
+
+struct Tinfo {
+    int profondeur;
+    long long noeuds;
+    int score;
+    std::string pv;
+};
+
+// The "info" lines of an output, in order.
+std::vector<Tinfo> infos(const std::string& sortie) {
+    std::vector<Tinfo> resultat;
+    for (const std::string& l : lignes(sortie)) {
+        Tinfo i{};
+        char pv[16] = {};
+        long long temps = 0, nps = 0;
+        if (std::sscanf(l.c_str(),
+                        "info depth %d nodes %lld time %lld nps %lld score cp %d pv %15s",
+                        &i.profondeur, &i.noeuds, &temps, &nps, &i.score, pv) == 6) {
+            i.pv = pv;
+            resultat.push_back(i);
+        }
+    }
+    return resultat;
+}
+
+std::vector<int> profondeurs(const std::string& sortie) {
+    std::vector<int> d;
+    for (const Tinfo& i : infos(sortie)) d.push_back(i.profondeur);
+    return d;
+}
+
+std::string derniere_ligne(const std::string& sortie) {
+    const std::vector<std::string> l = lignes(sortie);
+    return l.empty() ? "" : l.back();
+}
+
+// Runs a "go" line so that its first search runs whole and a second one stops after its
+// first root move: a fixed plan shows one depth, a deepening plan two.
+std::string plan(Tpartie* p, const std::string& ligne) {
+    std::string attente;
+    for (size_t k = 0; k < nombre_de_coups(p->echiquier, p->camp); k++) attente += "test\n";
+    attente += "stop\n";
+    return commande(p, ligne, attente);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TEST(Go, ProfondeurFixePuisAutreCamp) {
+    Tpartie p;
+    init_partie(&p);
+    commande(&p, "position startpos");
+    const std::string sortie = commande(&p, "go depth 3");
+    const std::vector<std::string> l = lignes(sortie);
+    ASSERT_EQ(l.size(), 2u) << sortie;
+    const std::vector<Tinfo> i = infos(sortie);
+    ASSERT_EQ(i.size(), 1u);
+    EXPECT_EQ(i[0].profondeur, 3);
+    EXPECT_EQ(l[1], "bestmove " + i[0].pv);
+    EXPECT_EQ(p.profondeur, 3);
+    EXPECT_EQ(p.camp, NOIR);
+
+    Techiquier attendu;
+    init_echiquier(&attendu);
+    const std::string m = i[0].pv;
+    execute_coup(&attendu, fait_coup(m[1] - '1', m[0] - 'a', m[3] - '1', m[2] - 'a'));
+    for (int k = 0; k < 64; k++) EXPECT_EQ(p.echiquier.cases[k], attendu.cases[k]) << k;
+    ASSERT_EQ(p.historique.size(), 1u);
+
+    // The second "go" answers for black on the updated board.
+    const std::string reponse = derniere_ligne(commande(&p, "go depth 3"));
+    ASSERT_EQ(reponse.rfind("bestmove ", 0), 0u) << reponse;
+    const std::string n = reponse.substr(9);
+    EXPECT_LT(attendu.cases[index_case(n[1] - '1', n[0] - 'a')], 0) << n;
+    EXPECT_EQ(p.camp, BLANC);
+    EXPECT_EQ(p.historique.size(), 2u);
+}
+
+struct Tcas_plan {
+    const char* ligne;
+    couleur camp;
+    std::vector<int> profondeurs;
+    int32_t coups_restants;  // -1: not looked at
+    int32_t temps_par_coup;  // -1: not looked at
+    int32_t profondeur_apres;
+};
+
+void PrintTo(const Tcas_plan& cas, std::ostream* flux) {
+    *flux << "\"" << cas.ligne << "\" with side " << cas.camp;
+}
+
+class GoPlans : public ::testing::TestWithParam<Tcas_plan> {};
+
+TEST_P(GoPlans, ProfondeursDesRecherches) {
+    const Tcas_plan& cas = GetParam();
+    Tpartie p = partie_sur(ROIS_SEULS, cas.camp);
+    const std::string sortie = plan(&p, cas.ligne);
+    EXPECT_EQ(profondeurs(sortie), cas.profondeurs) << cas.ligne << "\n" << sortie;
+    EXPECT_EQ(derniere_ligne(sortie).rfind("bestmove ", 0), 0u) << sortie;
+    if (cas.coups_restants >= 0) {
+        EXPECT_EQ(p.coups_restants, cas.coups_restants);
+    }
+    if (cas.temps_par_coup >= 0) {
+        EXPECT_EQ(p.temps_par_coup, cas.temps_par_coup);
+    }
+    EXPECT_EQ(p.profondeur, cas.profondeur_apres);
+    EXPECT_EQ(p.camp, -cas.camp);
+}
+
+const std::vector<int> DEPUIS_5 = {5, 6};
+
+INSTANTIATE_TEST_SUITE_P(
+    GoFormes, GoPlans,
+    ::testing::Values(
+        Tcas_plan{"go depth 3", BLANC, {3}, -1, -1, 3},
+        Tcas_plan{"go depth 2 and more", NOIR, {2}, -1, -1, 2},
+        // A fresh game's depth is 5; "DEPTH" selects the fixed form but scans no number.
+        Tcas_plan{"go DEPTH 3", BLANC, {5}, -1, -1, 5},
+        Tcas_plan{"go depth", BLANC, {5}, -1, -1, 5},
+        Tcas_plan{"go depth x", BLANC, {5}, -1, -1, 5},
+        Tcas_plan{"go infinite", BLANC, {1, 2}, -1, -1, 3},
+        Tcas_plan{"go INFINITE", NOIR, {1, 2}, -1, -1, 3},
+        Tcas_plan{"GO depth 3", BLANC, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go", BLANC, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go ponder", NOIR, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go movetime 1000", BLANC, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go nodes 100", BLANC, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go btime 300000 wtime 300000 movestogo 40", BLANC, DEPUIS_5, -1, -1, 7}));
+
+INSTANTIATE_TEST_SUITE_P(
+    GoBudget, GoPlans,
+    ::testing::Values(
+        // Five minutes each, 40 moves: 7.5 s a move.
+        Tcas_plan{
+            "go wtime 300000 btime 300000 winc 0 binc 0 movestogo 40", BLANC, {5}, 40, 7500, 5},
+        // No movestogo: 10 moves, 30 s.
+        Tcas_plan{"go wtime 300000 btime 300000 winc 0 binc 0", BLANC, DEPUIS_5, 10, 30000, 7},
+        // The scan stops at "movestogo" where "winc" is expected.
+        Tcas_plan{"go wtime 300000 btime 300000 movestogo 40", BLANC, DEPUIS_5, 10, 30000, 7},
+        Tcas_plan{
+            "go wtime 30000 btime 300000 winc 0 binc 0 movestogo 10", BLANC, {4}, 10, 3000, 5},
+        Tcas_plan{
+            "go wtime 30000 btime 300000 winc 0 binc 0 movestogo 11", BLANC, {5}, 11, 2727, 5},
+        Tcas_plan{"go wtime 150000 btime 0 winc 0 binc 0 movestogo 10", BLANC, {5}, 10, 15000, 5},
+        Tcas_plan{"go wtime 150010 btime 0 winc 0 binc 0 movestogo 10", BLANC, DEPUIS_5, 10, 15001,
+                  7},
+        Tcas_plan{"go wtime 50010 btime 0 winc 0 binc 0 movestogo 10", BLANC, {5}, 10, 5001, 5},
+        Tcas_plan{"go wtime 50000 btime 0 winc 0 binc 0 movestogo 10", BLANC, {4}, 10, 5000, 5},
+        Tcas_plan{"go wtime 55000 btime 0 winc 0 binc 0 movestogo 11", BLANC, {5}, 11, 5000, 5},
+        Tcas_plan{"go wtime 22011 btime 0 winc 0 binc 0 movestogo 11", BLANC, {5}, 11, 2001, 5},
+        Tcas_plan{"go wtime 22000 btime 0 winc 0 binc 0 movestogo 11", BLANC, {4}, 11, 2000, 5},
+        Tcas_plan{"go wtime 20000 btime 0 winc 0 binc 0 movestogo 10", BLANC, {4}, 10, 2000, 5},
+        Tcas_plan{"go wtime 0 btime 0 winc 0 binc 0 movestogo 10", BLANC, {4}, 10, 0, 5},
+        Tcas_plan{"go wtime -50000 btime 0 winc 0 binc 0 movestogo 10", BLANC, {4}, 10, -5000, 5},
+        // Black's budget comes from btime; the increments change nothing.
+        Tcas_plan{"go wtime 300000 btime 30000 winc 0 binc 0 movestogo 10", NOIR, {4}, 10, 3000, 5},
+        Tcas_plan{"go wtime 30000 btime 300000 winc 0 binc 0 movestogo 40", NOIR, {5}, 40, 7500, 5},
+        Tcas_plan{"go wtime 30000 btime 30000 winc 900000 binc 900000 movestogo 10",
+                  NOIR,
+                  {4},
+                  10,
+                  3000,
+                  5},
+        // Second clock form.
+        Tcas_plan{"go movestogo 20 btime 100000 wtime 400000", BLANC, DEPUIS_5, 20, 20000, 7},
+        Tcas_plan{"go movestogo 20 btime 100000 wtime 400000", NOIR, {5}, 20, 5000, 5},
+        Tcas_plan{"go movestogo 10 btime 100000 wtime 30000", BLANC, {4}, 10, 3000, 5},
+        // A movestogo of 0 or below counts as 1 move.
+        Tcas_plan{"go wtime 10000 btime 10000 winc 0 binc 0 movestogo 0", BLANC, {5}, -1, 10000, 5},
+        Tcas_plan{"go wtime 10000 btime 10000 winc 0 binc 0 movestogo -4", NOIR, {5}, -1, 10000, 5},
+        Tcas_plan{"go movestogo 0 btime 10000 wtime 10000", BLANC, {5}, -1, 10000, 5},
+        // "WTIME" selects the clock form, but the scan reads nothing: the clocks are 0.
+        Tcas_plan{
+            "go WTIME 300000 btime 300000 winc 0 binc 0 movestogo 40", BLANC, {4}, 10, 0, 5}));
+
+// A clock line keeps the values of the fields it does not reach.
+TEST(Go, ChampsAbsentsGardes) {
+    Tpartie p = partie_sur(ROIS_SEULS, NOIR);
+    p.increment_blanc = 77;
+    p.increment_noir = 88;
+    plan(&p, "go wtime 300000 btime 40000 movestogo 40");
+    EXPECT_EQ(p.temps_blanc, 300000);
+    EXPECT_EQ(p.temps_noir, 40000);
+    EXPECT_EQ(p.increment_blanc, 77);
+    EXPECT_EQ(p.increment_noir, 88);
+    EXPECT_EQ(p.coups_restants, 10);
+
+    // Only wtime given: black's budget still reads the btime of the last line.
+    p.camp = NOIR;
+    const std::string sortie = plan(&p, "go wtime 1");
+    EXPECT_EQ(profondeurs(sortie), std::vector<int>{4});
+    EXPECT_EQ(p.temps_par_coup, 4000);
+    EXPECT_EQ(p.temps_blanc, 1);
+}
+
+// The last given depth serves a fixed-depth line whose number cannot be scanned.
+TEST(Go, DerniereProfondeurDonnee) {
+    Tpartie p = partie_sur(ROIS_SEULS, BLANC);
+    EXPECT_EQ(profondeurs(plan(&p, "go depth 2")), std::vector<int>{2});
+    EXPECT_EQ(profondeurs(plan(&p, "go DEPTH 7")), std::vector<int>{2});
+    // A clock plan leaves 5.
+    plan(&p, "go wtime 300000 btime 300000 winc 0 binc 0 movestogo 40");
+    EXPECT_EQ(p.profondeur, 5);
+    EXPECT_EQ(profondeurs(plan(&p, "go Depth 9")), std::vector<int>{5});
+}
+
+TEST(Go, InfiniArreteParStop) {
+    Tpartie p;
+    init_partie(&p);
+    commande(&p, "position startpos");
+    const std::string sortie = commande(&p, "go infinite", "stop\n");
+    const std::vector<Tinfo> i = infos(sortie);
+    ASSERT_EQ(i.size(), 1u) << sortie;
+    EXPECT_EQ(i[0].profondeur, 1);
+    EXPECT_EQ(i[0].noeuds, 1);  // the first root move only
+    EXPECT_EQ(i[0].pv, "b1c3");
+    EXPECT_EQ(derniere_ligne(sortie), "bestmove b1c3");
+    EXPECT_EQ(p.profondeur, 2);
+    EXPECT_EQ(p.camp, NOIR);
+}
+
+// "quit" read by a poll, or the end of input, ends "go infinite" after the root move in
+// progress; "bestmove" is still given, and "quit" is left for the command loop.
+TEST(Go, InfiniFiniParQuitOuFinDEntree) {
+    for (const std::string attente : {"", "quit\n"}) {
+        Tpartie p;
+        init_partie(&p);
+        commande(&p, "position startpos");
+        Console console(attente);
+        traite_ligne(&p, "go infinite");
+        const std::string sortie = console.texte();
+        const std::vector<Tinfo> i = infos(sortie);
+        ASSERT_EQ(i.size(), 1u) << sortie;
+        EXPECT_EQ(i[0].profondeur, 1);
+        EXPECT_EQ(i[0].noeuds, 1) << "search went on after the poll (input: " << attente << ")";
+        EXPECT_EQ(derniere_ligne(sortie), "bestmove " + i[0].pv);
+        EXPECT_EQ(p.camp, NOIR);
+        std::string suite;
+        if (attente.empty()) {
+            EXPECT_FALSE(lit_commande(&suite));
+        } else {
+            ASSERT_TRUE(lit_commande(&suite));
+            EXPECT_EQ(suite, "quit");
+        }
+    }
+}
+
+// Without a legal move every plan makes one search and answers "bestmove 0000"; nothing is
+// played.
+TEST(Go, SansCoupLegal) {
+    const char* const lignes_go[] = {"go depth 2", "go", "go infinite",
+                                     "go wtime 1000 btime 1000 winc 0 binc 0 movestogo 1",
+                                     "go movestogo 1 btime 100000 wtime 100000"};
+    for (const char* ligne : lignes_go) {
+        Tpartie p;
+        init_partie(&p);
+        commande(&p, "position startpos moves f2f3 e7e5 g2g4 d8h4");
+        const Techiquier avant = p.echiquier;
+        const std::string sortie = commande(&p, ligne);
+        const std::vector<std::string> l = lignes(sortie);
+        ASSERT_EQ(l.size(), 2u) << ligne << "\n" << sortie;
+        const std::vector<Tinfo> i = infos(sortie);
+        ASSERT_EQ(i.size(), 1u) << ligne;
+        EXPECT_EQ(i[0].noeuds, 0);
+        EXPECT_EQ(i[0].score, 0);
+        EXPECT_EQ(i[0].pv, "0000");
+        EXPECT_EQ(l[1], "bestmove 0000");
+        EXPECT_EQ(p.camp, BLANC);
+        EXPECT_EQ(p.historique.size(), 4u);
+        for (int k = 0; k < 64; k++) EXPECT_EQ(p.echiquier.cases[k], avant.cases[k]) << ligne;
+    }
+    // Stalemate alike.
+    Tpartie pat = partie_sur({".......k", "........", "......Q.", "........", "........",
+                              "........", "........", "K......."},
+                             NOIR);
+    const std::string sortie = commande(&pat, "go infinite");
+    EXPECT_EQ(profondeurs(sortie), std::vector<int>{1});
+    EXPECT_EQ(derniere_ligne(sortie), "bestmove 0000");
+    EXPECT_EQ(pat.camp, NOIR);
+}
+
+// The engine's own promotion is answered with "q" and played as a queen.
+TEST(Go, PromotionRepondueAvecQ) {
+    Tpartie p = partie_sur({"......k.", "P.......", "........", "........", "........", "........",
+                            "........", "....K..."},
+                           BLANC);
+    const std::string sortie = commande(&p, "go depth 1");
+    EXPECT_EQ(derniere_ligne(sortie), "bestmove a7a8q");
+    EXPECT_EQ(infos(sortie).at(0).pv, "a7a8q");
+    EXPECT_EQ(p.echiquier.cases[index_case(7, 0)], DAME);
+    EXPECT_EQ(p.camp, NOIR);
+}
+
+}  // namespace
