@@ -6,6 +6,7 @@
 #include "divers.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
+#include "primitives_rapides.h"
 
 int32_t arret = 0;
 int64_t node = 0;
@@ -159,23 +160,99 @@ int evaluation_partiel(const Techiquier* e, Tcoup coup, int total, int multiplic
 // Search
 // ---------------------------------------------------------------------------------------
 
+namespace {
+
+// Material plus table entry of a piece code standing on a square.
+inline int valeur_piece(int32_t code, int index) {
+    const int32_t type = valeur_absolue(code);
+    return VALEUR_MATERIELLE[type] + (*TABLE_DU_TYPE[type])[(code > 0 ? 0 : 64) + index];
+}
+
+// The static score after a move that changes only its two squares and no bishop counter,
+// from the score before it. False for the other moves (en passant, castling, promotion,
+// a bishop taken), whose score is computed from the board after them.
+bool evaluation_apres(const Techiquier* e, int avant, Tdeplacement d, int* apres) {
+    const int32_t m = e->cases[d.depart], x = e->cases[d.arrivee];
+    const int32_t type = valeur_absolue(m);
+    if (m == VIDE || valeur_absolue(x) == FOU) return false;
+    if (type == PION) {
+        if (x == VIDE && (d.arrivee - d.depart) % 8 != 0) return false;
+        const int ligne = d.arrivee / 8;
+        if ((m > 0 && ligne == 7) || (m < 0 && ligne == 0)) return false;
+    }
+    if (type == ROI && d.depart % 8 == 4 && (d.arrivee % 8 == 2 || d.arrivee % 8 == 6)) {
+        return false;
+    }
+    int score = avant + signe(m) * (valeur_piece(m, d.arrivee) - valeur_piece(m, d.depart));
+    if (x != VIDE) score -= signe(x) * valeur_piece(x, d.arrivee);
+    *apres = score;
+    return true;
+}
+
+// Looks at the input whenever another 1024 horizon evaluations have been made since
+// `avant` ("isready" is answered at once); this never changes what the search computes.
+inline void ecoute_si_besoin(int64_t avant) {
+    if ((avant >> 10) != (node >> 10)) ecoute_pendant_recherche();
+}
+
+// The last ply before the horizon: each child's score is the static score after the move,
+// so it is worked out from this position's score without playing the move where it can.
+int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta) {
+    Tcoups coups;
+    genere_coups(e, c, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, &surete);
+    const int statique = evaluation_complete(e);
+    const int64_t avant = node;
+    bool alpha_releve = false;
+    for (int i = coups.debut; i < coups.fin; i++) {
+        const Tdeplacement d = coups.tampon[i];
+        int v;
+        const bool sur = sans_danger(e, &surete, d);
+        if (!sur || !evaluation_apres(e, statique, d, &v)) {
+            Techiquier copie = *e;
+            execute_coup(&copie, vers_Tcoup(d));
+            if (!sur && echec_rapide(&copie, c)) continue;
+            v = evaluation_complete(&copie);
+        }
+        // A child at the horizon is one evaluation; a probe searched again is two.
+        node++;
+        if (alpha_releve && c * alpha < c * v && c * v < c * beta) node++;
+        if (c * v >= c * beta) {
+            ecoute_si_besoin(avant);
+            return beta;
+        }
+        if (c * v > c * alpha) {
+            alpha = v;
+            alpha_releve = true;
+        }
+    }
+    ecoute_si_besoin(avant);
+    if (alpha_releve) return alpha;
+    if (surete.en_echec) return 9 * statique - 7000 * c;
+    return statique;
+}
+
+}  // namespace
+
 int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
     if (profondeur <= 0) {
-        // Now and then, between two evaluations, look at the input ("isready" is answered
-        // at once); this never changes what the search computes.
-        if ((++node & 1023) == 0) ecoute_pendant_recherche();
+        const int64_t avant = node++;
+        ecoute_si_besoin(avant);
         return evaluation_complete(e);
     }
-    Tliste liste;
-    init_liste(&liste);
-    generateur(e, c, &liste);
+    if (profondeur == 1) return avant_horizon(e, c, alpha, beta);
+    Tcoups coups;
+    genere_coups(e, c, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, &surete);
     const couleur autre = adversaire(c);
     bool alpha_releve = false;
-    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
-        Techiquier copie;
-        copie_Techiquier(e, &copie);
-        execute_coup(&copie, *n);
-        if (echec(&copie, c)) continue;
+    for (int i = coups.debut; i < coups.fin; i++) {
+        const Tdeplacement d = coups.tampon[i];
+        Techiquier copie = *e;
+        execute_coup(&copie, vers_Tcoup(d));
+        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
         int v;
         if (!alpha_releve) {
             v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
@@ -185,18 +262,14 @@ int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int be
                 v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
             }
         }
-        if (c * v >= c * beta) {
-            total_destroy_liste(&liste);
-            return beta;
-        }
+        if (c * v >= c * beta) return beta;
         if (c * v > c * alpha) {
             alpha = v;
             alpha_releve = true;
         }
     }
-    total_destroy_liste(&liste);
     if (alpha_releve) return alpha;
-    if (echec(e, c)) return (10 - profondeur) * evaluation_complete(e) - 7000 * c;
+    if (surete.en_echec) return (10 - profondeur) * evaluation_complete(e) - 7000 * c;
     return evaluation_complete(e);
 }
 
@@ -271,17 +344,19 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
 
 int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
     if (profondeur <= 0) return 0;
-    Tliste liste;
-    init_liste(&liste);
-    generateur(e, c, &liste);
+    // The last ply counts the moves that leave the king safe without playing the others.
+    if (profondeur == 1) return compte_coups_legaux(e, c);
+    Tcoups coups;
+    genere_coups(e, c, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, &surete);
     int64_t total = 0;
-    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
-        Techiquier copie;
-        copie_Techiquier(e, &copie);
-        execute_coup(&copie, *n);
-        if (echec(&copie, c)) continue;
+    for (int i = coups.debut; i < coups.fin; i++) {
+        const Tdeplacement d = coups.tampon[i];
+        Techiquier copie = *e;
+        execute_coup(&copie, vers_Tcoup(d));
+        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
         total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
     }
-    total_destroy_liste(&liste);
     return total;
 }
