@@ -116,6 +116,23 @@ const Ttable* const TABLE_DU_TYPE[7] = {nullptr, &PionSq, &RoiSq, &CavalierSq,
 
 constexpr int32_t BONUS_PAIRE_DE_FOUS = 20;
 
+// The signed share of a piece code (-6..6, at index code + 6) standing on a square of the
+// white-positive score: material plus table entry, 0 for an empty square.
+using Tscores = std::array<std::array<int32_t, 64>, 13>;
+const Tscores SCORE_PIECE = [] {
+    Tscores scores{};
+    for (int32_t code = -DAME; code <= DAME; code++) {
+        if (code == VIDE) continue;
+        const int32_t type = valeur_absolue(code);
+        for (int index = 0; index < 64; index++) {
+            scores[code + DAME][index] =
+                signe(code) * (VALEUR_MATERIELLE[type] +
+                               (*TABLE_DU_TYPE[type])[(code > 0 ? 0 : 64) + index]);
+        }
+    }
+    return scores;
+}();
+
 int64_t millisecondes_monotones() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -137,17 +154,16 @@ int evaluation(const Techiquier* e, int ligne, int colonne) {
 }
 
 int evaluation_complete(const Techiquier* e) {
-    int total = 0;
-    for (int ligne = 0; ligne < 8; ligne++) {
-        for (int colonne = 0; colonne < 8; colonne++) {
-            const int32_t code = e->cases[index_case(ligne, colonne)];
-            if (code == VIDE) continue;
-            total += evaluation(e, ligne, colonne) * piece_couleur(code);
-            // The pair bonus reads the counter, once for every bishop on the board.
-            if (code == FOU && e->nb_fous_blancs == 2) total += BONUS_PAIRE_DE_FOUS;
-            if (code == -FOU && e->nb_fous_noirs == 2) total -= BONUS_PAIRE_DE_FOUS;
-        }
+    int total = 0, fous_blancs = 0, fous_noirs = 0;
+    for (int index = 0; index < 64; index++) {
+        const int32_t code = e->cases[index];
+        total += SCORE_PIECE[code + DAME][index];
+        fous_blancs += code == FOU;
+        fous_noirs += code == -FOU;
     }
+    // The pair bonus reads the counter, and counts once for every bishop on the board.
+    if (e->nb_fous_blancs == 2) total += BONUS_PAIRE_DE_FOUS * fous_blancs;
+    if (e->nb_fous_noirs == 2) total -= BONUS_PAIRE_DE_FOUS * fous_noirs;
     return total;
 }
 
@@ -161,12 +177,6 @@ int evaluation_partiel(const Techiquier* e, Tcoup coup, int total, int multiplic
 // ---------------------------------------------------------------------------------------
 
 namespace {
-
-// Material plus table entry of a piece code standing on a square.
-inline int valeur_piece(int32_t code, int index) {
-    const int32_t type = valeur_absolue(code);
-    return VALEUR_MATERIELLE[type] + (*TABLE_DU_TYPE[type])[(code > 0 ? 0 : 64) + index];
-}
 
 // The static score after a move that changes only its two squares and no bishop counter,
 // from the score before it. False for the other moves (en passant, castling, promotion,
@@ -183,9 +193,8 @@ bool evaluation_apres(const Techiquier* e, int avant, Tdeplacement d, int* apres
     if (type == ROI && d.depart % 8 == 4 && (d.arrivee % 8 == 2 || d.arrivee % 8 == 6)) {
         return false;
     }
-    int score = avant + signe(m) * (valeur_piece(m, d.arrivee) - valeur_piece(m, d.depart));
-    if (x != VIDE) score -= signe(x) * valeur_piece(x, d.arrivee);
-    *apres = score;
+    *apres = avant + SCORE_PIECE[m + DAME][d.arrivee] - SCORE_PIECE[m + DAME][d.depart] -
+             SCORE_PIECE[x + DAME][d.arrivee];
     return true;
 }
 
@@ -195,14 +204,19 @@ inline void ecoute_si_besoin(int64_t avant) {
     if ((avant >> 10) != (node >> 10)) ecoute_pendant_recherche();
 }
 
+// The static score of the position after a move, `apres` being the board after it.
+inline int score_apres(const Techiquier* e, int avant, Tdeplacement d, const Techiquier* apres) {
+    int score;
+    return evaluation_apres(e, avant, d, &score) ? score : evaluation_complete(apres);
+}
+
 // The last ply before the horizon: each child's score is the static score after the move,
-// so it is worked out from this position's score without playing the move where it can.
-int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta) {
+// worked out from this position's score without playing the move where it can.
+int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, int statique) {
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
     analyse_surete(e, c, &surete);
-    const int statique = evaluation_complete(e);
     const int64_t avant = node;
     bool alpha_releve = false;
     for (int i = coups.debut; i < coups.fin; i++) {
@@ -213,7 +227,7 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta) {
             Techiquier copie = *e;
             execute_coup(&copie, vers_Tcoup(d));
             if (!sur && echec_rapide(&copie, c)) continue;
-            v = evaluation_complete(&copie);
+            v = score_apres(e, statique, d, &copie);
         }
         // A child at the horizon is one evaluation; a probe searched again is two.
         node++;
@@ -233,15 +247,15 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta) {
     return statique;
 }
 
-}  // namespace
-
-int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+// alpha_beta with the position's static score known: every child's score is derived from
+// its parent's instead of counted again over the whole board.
+int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta, int statique) {
     if (profondeur <= 0) {
         const int64_t avant = node++;
         ecoute_si_besoin(avant);
-        return evaluation_complete(e);
+        return statique;
     }
-    if (profondeur == 1) return avant_horizon(e, c, alpha, beta);
+    if (profondeur == 1) return avant_horizon(e, c, alpha, beta, statique);
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
@@ -253,13 +267,14 @@ int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int be
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
         if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
+        const int score_enfant = score_apres(e, statique, d, &copie);
         int v;
         if (!alpha_releve) {
-            v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
+            v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
         } else {
-            v = alpha_beta(&copie, autre, profondeur - 1, alpha + c, alpha);
+            v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, score_enfant);
             if (c * alpha < c * v && c * v < c * beta) {
-                v = alpha_beta(&copie, autre, profondeur - 1, beta, alpha);
+                v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
             }
         }
         if (c * v >= c * beta) return beta;
@@ -269,8 +284,14 @@ int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int be
         }
     }
     if (alpha_releve) return alpha;
-    if (surete.en_echec) return (10 - profondeur) * evaluation_complete(e) - 7000 * c;
-    return evaluation_complete(e);
+    if (surete.en_echec) return (10 - profondeur) * statique - 7000 * c;
+    return statique;
+}
+
+}  // namespace
+
+int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+    return recherche(e, c, profondeur, alpha, beta, evaluation_complete(e));
 }
 
 int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {

@@ -5,10 +5,24 @@
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
 
+int evaluation_complete_reference(const Techiquier* e) {
+    int total = 0;
+    for (int ligne = 0; ligne < 8; ligne++) {
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int32_t code = e->cases[index_case(ligne, colonne)];
+            if (code == VIDE) continue;
+            total += evaluation(e, ligne, colonne) * piece_couleur(code);
+            if (code == FOU && e->nb_fous_blancs == 2) total += 20;
+            if (code == -FOU && e->nb_fous_noirs == 2) total -= 20;
+        }
+    }
+    return total;
+}
+
 int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
     if (profondeur <= 0) {
         node++;
-        return evaluation_complete(e);
+        return evaluation_complete_reference(e);
     }
     Tliste liste;
     init_liste(&liste);
@@ -40,8 +54,8 @@ int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alp
     }
     total_destroy_liste(&liste);
     if (alpha_releve) return alpha;
-    if (echec(e, c)) return (10 - profondeur) * evaluation_complete(e) - 7000 * c;
-    return evaluation_complete(e);
+    if (echec(e, c)) return (10 - profondeur) * evaluation_complete_reference(e) - 7000 * c;
+    return evaluation_complete_reference(e);
 }
 
 Tchoix_racine choix_coup_reference(const Techiquier* e, couleur c, int profondeur,
@@ -65,7 +79,7 @@ Tchoix_racine choix_coup_reference(const Techiquier* e, couleur c, int profondeu
             meilleur = v;
             choix.coup = fait_coup(n->ligne_depart, n->colonne_depart, n->ligne_arrivee,
                                    n->colonne_arrivee);
-            choix.score_rapporte = c * evaluation_complete(&copie);
+            choix.score_rapporte = c * evaluation_complete_reference(&copie);
             adopte = true;
         }
     }

@@ -8,6 +8,10 @@
 
 #include "primitives.h"
 
+// The position's score as the sum of `evaluation` over the squares, bishop-pair bonus
+// included.
+int evaluation_complete_reference(const Techiquier* echiquier);
+
 // Counts its horizon evaluations in the global `node`, like `alpha_beta`.
 int alpha_beta_reference(const Techiquier* echiquier, couleur c, int profondeur, int alpha,
                          int beta);

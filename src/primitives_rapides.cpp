@@ -222,7 +222,11 @@ void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
     }
 }
 
-int case_attaquee(const Techiquier* e, int index, couleur par) {
+namespace {
+
+// The attack test, with the square `vide` seen as empty (a king stepping away from it no
+// longer shields the squares behind it); -1 for none.
+int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
     const int32_t* cases = e->cases;
     const int ligne = index / 8, colonne = index % 8;
     // Pawns capture toward the square from one row behind it (seen from `par`).
@@ -245,12 +249,18 @@ int case_attaquee(const Techiquier* e, int index, couleur par) {
         const Tcibles& rayon = TABLES.rayons[index][dir];
         for (int k = 0; k < rayon.n; k++) {
             const int32_t code = cases[rayon.cases[k]];
-            if (code == VIDE) continue;
+            if (code == VIDE || rayon.cases[k] == vide) continue;
             if (code == glisseur || code == DAME * par) return 1;
             break;
         }
     }
     return 0;
+}
+
+}  // namespace
+
+int case_attaquee(const Techiquier* e, int index, couleur par) {
+    return case_attaquee_sauf(e, index, par, -1);
 }
 
 int echec_rapide(const Techiquier* e, couleur c) {
@@ -299,20 +309,149 @@ bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) 
     return clou == 0 || sur_la_ligne(surete->roi, clou - 1, coup.arrivee);
 }
 
-int compte_coups_legaux(const Techiquier* e, couleur c) {
+namespace {
+
+// Counting by playing every move: for a king in check, or no king where the record says.
+int compte_en_jouant(const Techiquier* e, couleur c) {
     Tcoups coups;
     genere_coups(e, c, &coups);
-    Tsurete surete;
-    analyse_surete(e, c, &surete);
     int legaux = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
-        if (sans_danger(e, &surete, coups.tampon[i])) {
-            legaux++;
-            continue;
-        }
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(coups.tampon[i]));
         if (!echec_rapide(&copie, c)) legaux++;
+    }
+    return legaux;
+}
+
+int joue_et_compte(const Techiquier* e, couleur c, int depart, int arrivee) {
+    Techiquier copie = *e;
+    execute_coup(&copie, fait_coup(depart / 8, depart % 8, arrivee / 8, arrivee % 8));
+    return !echec_rapide(&copie, c);
+}
+
+// Moves of a piece to the given squares: not onto its own side, and along the pin line
+// when it is pinned.
+inline int compte_cibles(const int32_t* cases, const Tsurete& s, int depart, int32_t code,
+                         const Tcibles& cibles) {
+    int n = 0;
+    for (int k = 0; k < cibles.n; k++) {
+        const int arrivee = cibles.cases[k];
+        if (cases[arrivee] * code > 0) continue;
+        n += s.clouage[depart] == 0 || sur_la_ligne(s.roi, s.clouage[depart] - 1, arrivee);
+    }
+    return n;
+}
+
+inline int compte_rayons(const int32_t* cases, const Tsurete& s, int depart, int32_t code,
+                         int premier, int dernier) {
+    int n = 0;
+    for (int dir = premier; dir < dernier; dir++) {
+        const Tcibles& rayon = TABLES.rayons[depart][dir];
+        // A pinned slider keeps to its pin line: the rays along it, both ways.
+        if (s.clouage[depart] != 0 && rayon.n > 0 &&
+            !sur_la_ligne(s.roi, s.clouage[depart] - 1, rayon.cases[0])) {
+            continue;
+        }
+        for (int k = 0; k < rayon.n; k++) {
+            const int32_t cible = cases[rayon.cases[k]];
+            if (cible == VIDE) {
+                n++;
+                continue;
+            }
+            n += cible * code < 0;
+            break;
+        }
+    }
+    return n;
+}
+
+int compte_pion(const Techiquier* e, const Tsurete& s, int depart, int32_t code) {
+    const int32_t* cases = e->cases;
+    const int ligne = depart / 8, colonne = depart % 8;
+    const int d = code > 0 ? 1 : -1;
+    const int clou = s.clouage[depart];
+    auto permis = [&](int arrivee) { return clou == 0 || sur_la_ligne(s.roi, clou - 1, arrivee); };
+    int n = 0;
+    if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
+        const bool avance = permis(depart + 8 * d);
+        n += avance;
+        if (ligne == (d == 1 ? 1 : 6) && cases[depart + 16 * d] == VIDE) n += avance;
+    }
+    if (d == 1 ? ligne < 7 : ligne > 0) {
+        if (colonne > 0 && cases[depart + 8 * d - 1] * code < 0) n += permis(depart + 8 * d - 1);
+        if (colonne < 7 && cases[depart + 8 * d + 1] * code < 0) n += permis(depart + 8 * d + 1);
+    }
+    if (e->ep_ligne >= 0 && (colonne == e->ep_colonne - 1 || colonne == e->ep_colonne + 1) &&
+        ligne == (d == 1 ? 4 : 3)) {
+        // Two pawns leave the row at once: play it.
+        n += joue_et_compte(e, d, depart, index_case(ligne + d, e->ep_colonne));
+    }
+    return n;
+}
+
+int compte_roi(const Techiquier* e, const Tsurete& s, int depart, int32_t code) {
+    const couleur c = code > 0 ? BLANC : NOIR;
+    int n = 0;
+    // Castling moves the rook too: play it.
+    Tcoups roques;
+    roques.debut = roques.fin = MOITIE_COUPS;
+    roque_rapide(e, depart, code, &roques);
+    for (int i = roques.debut; i < roques.fin; i++) {
+        n += joue_et_compte(e, c, depart, roques.tampon[i].arrivee);
+    }
+    const Tcibles& voisins = TABLES.voisins[depart];
+    for (int k = 0; k < voisins.n; k++) {
+        const int arrivee = voisins.cases[k];
+        if (e->cases[arrivee] * code > 0) continue;
+        n += !case_attaquee_sauf(e, arrivee, -c, depart);
+    }
+    (void)s;
+    return n;
+}
+
+}  // namespace
+
+int compte_coups_legaux(const Techiquier* e, couleur c) {
+    Tsurete surete;
+    analyse_surete(e, c, &surete);
+    if (!surete.sure) return compte_en_jouant(e, c);
+    const int32_t* cases = e->cases;
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    int32_t vues = 0;
+    int legaux = 0;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int depart = index_case(ligne, colonne);
+            const int32_t code = cases[depart];
+            if (code * c > 0) {
+                switch (valeur_absolue(code)) {
+                    case PION:
+                        legaux += compte_pion(e, surete, depart, code);
+                        break;
+                    case ROI:
+                        legaux += compte_roi(e, surete, depart, code);
+                        break;
+                    case CAVALIER:
+                        legaux += compte_cibles(cases, surete, depart, code, TABLES.sauts[depart]);
+                        break;
+                    case FOU:
+                        legaux += compte_rayons(cases, surete, depart, code, 0, PREMIER_RAYON_TOUR);
+                        break;
+                    case TOUR:
+                        legaux += compte_rayons(cases, surete, depart, code, PREMIER_RAYON_TOUR, 8);
+                        break;
+                    case DAME:
+                        legaux += compte_rayons(cases, surete, depart, code, 0, 8);
+                        break;
+                    default:
+                        break;
+                }
+                vues++;
+            }
+            if (vues == a_voir) return legaux;
+        }
     }
     return legaux;
 }
