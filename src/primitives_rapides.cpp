@@ -1,5 +1,8 @@
 #include "primitives_rapides.h"
 
+#include <bit>
+#include <initializer_list>
+
 #include "primitives_pieces.h"
 
 namespace {
@@ -58,6 +61,65 @@ constexpr Ttables calcule_tables() {
 }
 
 constexpr Ttables TABLES = calcule_tables();
+
+// The same tables as sets of squares, one bit a square, for counting moves by whole sets.
+using Tbits = uint64_t;
+constexpr Tbits bit(int index) { return Tbits{1} << index; }
+
+struct Tmasques {
+    Tbits sauts[64];
+    Tbits rayons[8][64];
+    Tbits ligne_par[64][64];  // the whole line through two aligned squares, else 0
+};
+
+constexpr int DIRECTION_OPPOSEE[8] = {3, 2, 1, 0, 5, 4, 7, 6};
+
+constexpr Tbits en_bits(const Tcibles& cibles) {
+    Tbits b = 0;
+    for (int k = 0; k < cibles.n; k++) b |= bit(cibles.cases[k]);
+    return b;
+}
+
+constexpr Tmasques calcule_masques() {
+    Tmasques m{};
+    for (int index = 0; index < 64; index++) {
+        m.sauts[index] = en_bits(TABLES.sauts[index]);
+        for (int dir = 0; dir < 8; dir++) m.rayons[dir][index] = en_bits(TABLES.rayons[index][dir]);
+    }
+    for (int index = 0; index < 64; index++) {
+        for (int dir = 0; dir < 8; dir++) {
+            const Tbits ligne = m.rayons[dir][index] | m.rayons[DIRECTION_OPPOSEE[dir]][index] | bit(index);
+            const Tcibles& rayon = TABLES.rayons[index][dir];
+            for (int k = 0; k < rayon.n; k++) m.ligne_par[index][rayon.cases[k]] = ligne;
+        }
+    }
+    return m;
+}
+
+constexpr Tmasques MASQUES = calcule_masques();
+
+// Directions 0, 1, 4, 6 go toward higher square indexes, the others toward lower ones.
+constexpr bool VERS_LE_HAUT[8] = {true, true, false, false, true, false, true, false};
+
+inline Tbits attaques_rayons(int index, Tbits occupees, int premier, int dernier) {
+    Tbits attaques = 0;
+    for (int dir = premier; dir < dernier; dir++) {
+        Tbits rayon = MASQUES.rayons[dir][index];
+        const Tbits bloqueurs = rayon & occupees;
+        if (bloqueurs != 0) {
+            const int premier_bloqueur = VERS_LE_HAUT[dir] ? std::countr_zero(bloqueurs)
+                                                           : 63 - std::countl_zero(bloqueurs);
+            rayon ^= MASQUES.rayons[dir][premier_bloqueur];
+        }
+        attaques |= rayon;
+    }
+    return attaques;
+}
+
+constexpr Tbits COLONNE_A = 0x0101010101010101ull;
+constexpr Tbits COLONNE_H = COLONNE_A << 7;
+constexpr Tbits LIGNE_2 = 0xFFull << 16;  // where a white pawn stands after one step from row 1
+constexpr Tbits LIGNE_5 = 0xFFull << 40;  // where a black pawn stands after one step from row 6
 
 // ---- Filling the list ----
 
@@ -224,26 +286,32 @@ void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
 
 namespace {
 
-// The attack test, with the square `vide` seen as empty (a king stepping away from it no
-// longer shields the squares behind it); -1 for none.
-int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
-    const int32_t* cases = e->cases;
+// Pawns, knights and the king of side `par` that attack the square.
+inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
     const int ligne = index / 8, colonne = index % 8;
     // Pawns capture toward the square from one row behind it (seen from `par`).
     const int ligne_pion = ligne - par;
     if (ligne_pion >= 0 && ligne_pion < 8) {
         const int32_t pion = PION * par;
-        if (colonne > 0 && cases[index_case(ligne_pion, colonne - 1)] == pion) return 1;
-        if (colonne < 7 && cases[index_case(ligne_pion, colonne + 1)] == pion) return 1;
+        if (colonne > 0 && cases[index_case(ligne_pion, colonne - 1)] == pion) return true;
+        if (colonne < 7 && cases[index_case(ligne_pion, colonne + 1)] == pion) return true;
     }
     const Tcibles& sauts = TABLES.sauts[index];
     for (int k = 0; k < sauts.n; k++) {
-        if (cases[sauts.cases[k]] == CAVALIER * par) return 1;
+        if (cases[sauts.cases[k]] == CAVALIER * par) return true;
     }
     const Tcibles& voisins = TABLES.voisins[index];
     for (int k = 0; k < voisins.n; k++) {
-        if (cases[voisins.cases[k]] == ROI * par) return 1;
+        if (cases[voisins.cases[k]] == ROI * par) return true;
     }
+    return false;
+}
+
+// The attack test, with the square `vide` seen as empty (a king stepping away from it no
+// longer shields the squares behind it); -1 for none.
+int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
+    const int32_t* cases = e->cases;
+    if (attaque_de_pres(cases, index, par)) return 1;
     for (int dir = 0; dir < 8; dir++) {
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? FOU * par : TOUR * par;
         const Tcibles& rayon = TABLES.rayons[index][dir];
@@ -271,14 +339,20 @@ int echec_rapide(const Techiquier* e, couleur c) {
 
 void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
     surete->roi = case_du_roi(e, c);
-    surete->en_echec = echec_rapide(e, c) != 0;
-    surete->sure = surete->roi >= 0 && !surete->en_echec;
-    if (!surete->sure) return;
-    for (int8_t& clou : surete->clouage) clou = 0;
+    if (surete->roi < 0) {
+        surete->en_echec = echec_rapide(e, c) != 0;
+        surete->sure = false;
+        return;
+    }
     const int32_t* cases = e->cases;
+    const int roi = surete->roi;
+    bool attaque = attaque_de_pres(cases, roi, -c) || prise_en_passant_vers(e, roi, -c);
+    for (int8_t& clou : surete->clouage) clou = 0;
+    surete->cloues = 0;
+    // One walk along each line from the king finds both the checks and the pins.
     for (int dir = 0; dir < 8; dir++) {
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
-        const Tcibles& rayon = TABLES.rayons[surete->roi][dir];
+        const Tcibles& rayon = TABLES.rayons[roi][dir];
         int propre = -1;  // the first own piece on the line
         for (int k = 0; k < rayon.n; k++) {
             const int32_t code = cases[rayon.cases[k]];
@@ -288,12 +362,19 @@ void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
                 propre = rayon.cases[k];
                 continue;
             }
-            if (propre >= 0 && (code == glisseur || code == -DAME * c)) {
-                surete->clouage[propre] = static_cast<int8_t>(dir + 1);
+            if (code == glisseur || code == -DAME * c) {
+                if (propre >= 0) {
+                    surete->clouage[propre] = static_cast<int8_t>(dir + 1);
+                    surete->cloues |= uint64_t{1} << propre;
+                } else {
+                    attaque = true;
+                }
             }
             break;
         }
     }
+    surete->en_echec = attaque;
+    surete->sure = !attaque;
 }
 
 bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) {
@@ -330,75 +411,51 @@ int joue_et_compte(const Techiquier* e, couleur c, int depart, int arrivee) {
     return !echec_rapide(&copie, c);
 }
 
-// Moves of a piece to the given squares: not onto its own side, and along the pin line
-// when it is pinned.
-inline int compte_cibles(const int32_t* cases, const Tsurete& s, int depart, int32_t code,
-                         const Tcibles& cibles) {
-    int n = 0;
-    for (int k = 0; k < cibles.n; k++) {
-        const int arrivee = cibles.cases[k];
-        if (cases[arrivee] * code > 0) continue;
-        n += s.clouage[depart] == 0 || sur_la_ligne(s.roi, s.clouage[depart] - 1, arrivee);
-    }
-    return n;
-}
-
-inline int compte_rayons(const int32_t* cases, const Tsurete& s, int depart, int32_t code,
-                         int premier, int dernier) {
-    int n = 0;
-    for (int dir = premier; dir < dernier; dir++) {
-        const Tcibles& rayon = TABLES.rayons[depart][dir];
-        // A pinned slider keeps to its pin line: the rays along it, both ways.
-        if (s.clouage[depart] != 0 && rayon.n > 0 &&
-            !sur_la_ligne(s.roi, s.clouage[depart] - 1, rayon.cases[0])) {
-            continue;
-        }
-        for (int k = 0; k < rayon.n; k++) {
-            const int32_t cible = cases[rayon.cases[k]];
-            if (cible == VIDE) {
-                n++;
-                continue;
-            }
-            n += cible * code < 0;
-            break;
-        }
-    }
-    return n;
-}
-
-int compte_pion(const Techiquier* e, const Tsurete& s, int depart, int32_t code) {
+// A pinned pawn: its moves that keep to the pin line.
+int compte_pion_cloue(const Techiquier* e, const Tsurete& s, int depart, int32_t code) {
     const int32_t* cases = e->cases;
     const int ligne = depart / 8, colonne = depart % 8;
     const int d = code > 0 ? 1 : -1;
-    const int clou = s.clouage[depart];
-    auto permis = [&](int arrivee) { return clou == 0 || sur_la_ligne(s.roi, clou - 1, arrivee); };
+    const int clou = s.clouage[depart] - 1;
+    const int devant = depart + 8 * d;
     int n = 0;
-    if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
-        const bool avance = permis(depart + 8 * d);
-        n += avance;
-        if (ligne == (d == 1 ? 1 : 6) && cases[depart + 16 * d] == VIDE) n += avance;
+    if (sur_echiquier(ligne + d, colonne) && cases[devant] == VIDE &&
+        sur_la_ligne(s.roi, clou, devant)) {
+        n += 1 + (ligne == (d == 1 ? 1 : 6) && cases[devant + 8 * d] == VIDE);
     }
     if (d == 1 ? ligne < 7 : ligne > 0) {
-        if (colonne > 0 && cases[depart + 8 * d - 1] * code < 0) n += permis(depart + 8 * d - 1);
-        if (colonne < 7 && cases[depart + 8 * d + 1] * code < 0) n += permis(depart + 8 * d + 1);
-    }
-    if (e->ep_ligne >= 0 && (colonne == e->ep_colonne - 1 || colonne == e->ep_colonne + 1) &&
-        ligne == (d == 1 ? 4 : 3)) {
-        // Two pawns leave the row at once: play it.
-        n += joue_et_compte(e, d, depart, index_case(ligne + d, e->ep_colonne));
+        if (colonne > 0 && cases[devant - 1] * code < 0) n += sur_la_ligne(s.roi, clou, devant - 1);
+        if (colonne < 7 && cases[devant + 1] * code < 0) n += sur_la_ligne(s.roi, clou, devant + 1);
     }
     return n;
 }
 
-int compte_roi(const Techiquier* e, const Tsurete& s, int depart, int32_t code) {
+// En passant captures of the side's pawns: two pawns leave the row at once, so each is
+// played.
+int compte_en_passant(const Techiquier* e, couleur c) {
+    if (e->ep_ligne < 0) return 0;
+    const int ligne = c == BLANC ? 4 : 3;
+    int n = 0;
+    for (int colonne : {e->ep_colonne - 1, e->ep_colonne + 1}) {
+        if (colonne < 0 || colonne > 7 || e->cases[index_case(ligne, colonne)] != PION * c) continue;
+        n += joue_et_compte(e, c, index_case(ligne, colonne), index_case(ligne + c, e->ep_colonne));
+    }
+    return n;
+}
+
+int compte_roi(const Techiquier* e, int depart, int32_t code) {
     const couleur c = code > 0 ? BLANC : NOIR;
     int n = 0;
     // Castling moves the rook too: play it.
-    Tcoups roques;
-    roques.debut = roques.fin = MOITIE_COUPS;
-    roque_rapide(e, depart, code, &roques);
-    for (int i = roques.debut; i < roques.fin; i++) {
-        n += joue_et_compte(e, c, depart, roques.tampon[i].arrivee);
+    const bool droits = c == BLANC ? (e->grand_roque_blanc | e->petit_roque_blanc) != 0
+                                   : (e->grand_roque_noir | e->petit_roque_noir) != 0;
+    if (droits) {
+        Tcoups roques;
+        roques.debut = roques.fin = MOITIE_COUPS;
+        roque_rapide(e, depart, code, &roques);
+        for (int i = roques.debut; i < roques.fin; i++) {
+            n += joue_et_compte(e, c, depart, roques.tampon[i].arrivee);
+        }
     }
     const Tcibles& voisins = TABLES.voisins[depart];
     for (int k = 0; k < voisins.n; k++) {
@@ -406,7 +463,6 @@ int compte_roi(const Techiquier* e, const Tsurete& s, int depart, int32_t code) 
         if (e->cases[arrivee] * code > 0) continue;
         n += !case_attaquee_sauf(e, arrivee, -c, depart);
     }
-    (void)s;
     return n;
 }
 
@@ -416,42 +472,67 @@ int compte_coups_legaux(const Techiquier* e, couleur c) {
     Tsurete surete;
     analyse_surete(e, c, &surete);
     if (!surete.sure) return compte_en_jouant(e, c);
+
+    // The board as sets of squares: empty ones, the side's own, and its own by kind.
     const int32_t* cases = e->cases;
+    Tbits vides = 0, propres = 0;
+    for (int index = 0; index < 64; index++) {
+        vides |= Tbits{cases[index] == VIDE} << index;
+        propres |= Tbits{cases[index] * c > 0} << index;
+    }
+    Tbits par_type[7] = {};
+    for (Tbits b = propres; b != 0; b &= b - 1) {
+        const int index = std::countr_zero(b);
+        par_type[valeur_absolue(cases[index])] |= bit(index);
+    }
+    const auto de = [&](int32_t type) { return par_type[type]; };
+    const Tbits adverses = ~(propres | vides);
+    const Tbits occupees = ~vides;
+    // The generator visits a side's pieces only up to its count: with fewer counted than
+    // stand on the board, play every move.
     const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
-    int32_t vues = 0;
-    int legaux = 0;
-    for (int i = 0; i < 8; i++) {
-        const int ligne = c == BLANC ? i : 7 - i;
-        for (int colonne = 0; colonne < 8; colonne++) {
-            const int depart = index_case(ligne, colonne);
-            const int32_t code = cases[depart];
-            if (code * c > 0) {
-                switch (valeur_absolue(code)) {
-                    case PION:
-                        legaux += compte_pion(e, surete, depart, code);
-                        break;
-                    case ROI:
-                        legaux += compte_roi(e, surete, depart, code);
-                        break;
-                    case CAVALIER:
-                        legaux += compte_cibles(cases, surete, depart, code, TABLES.sauts[depart]);
-                        break;
-                    case FOU:
-                        legaux += compte_rayons(cases, surete, depart, code, 0, PREMIER_RAYON_TOUR);
-                        break;
-                    case TOUR:
-                        legaux += compte_rayons(cases, surete, depart, code, PREMIER_RAYON_TOUR, 8);
-                        break;
-                    case DAME:
-                        legaux += compte_rayons(cases, surete, depart, code, 0, 8);
-                        break;
-                    default:
-                        break;
-                }
-                vues++;
-            }
-            if (vues == a_voir) return legaux;
+    if (std::popcount(propres) > a_voir) return compte_en_jouant(e, c);
+
+    // Pawns that are not pinned, all at once: pushes, double pushes from the starting row,
+    // captures toward the lower and the higher column.
+    const Tbits pions = de(PION) & ~surete.cloues;
+    Tbits un, deux, prises;
+    if (c == BLANC) {
+        un = (pions << 8) & vides;
+        deux = ((un & LIGNE_2) << 8) & vides;
+        prises = ((pions & ~COLONNE_A) << 7) & adverses;
+    } else {
+        un = (pions >> 8) & vides;
+        deux = ((un & LIGNE_5) >> 8) & vides;
+        prises = ((pions & ~COLONNE_A) >> 9) & adverses;
+    }
+    const Tbits prises_hautes = c == BLANC ? ((pions & ~COLONNE_H) << 9) & adverses
+                                           : ((pions & ~COLONNE_H) >> 7) & adverses;
+    int legaux = std::popcount(un) + std::popcount(deux) + std::popcount(prises) +
+                 std::popcount(prises_hautes);
+    for (Tbits b = de(PION) & surete.cloues; b != 0; b &= b - 1) {
+        legaux += compte_pion_cloue(e, surete, std::countr_zero(b), PION * c);
+    }
+    legaux += compte_en_passant(e, c);
+
+    // Knights (none of a pinned one) and sliders (a pinned one keeps to its line).
+    for (Tbits b = de(CAVALIER) & ~surete.cloues; b != 0; b &= b - 1) {
+        legaux += std::popcount(MASQUES.sauts[std::countr_zero(b)] & ~propres);
+    }
+    const auto compte_glisseurs = [&](Tbits b, int premier, int dernier) {
+        for (; b != 0; b &= b - 1) {
+            const int depart = std::countr_zero(b);
+            Tbits cibles = attaques_rayons(depart, occupees, premier, dernier) & ~propres;
+            if (surete.cloues & bit(depart)) cibles &= MASQUES.ligne_par[surete.roi][depart];
+            legaux += std::popcount(cibles);
         }
+    };
+    compte_glisseurs(de(FOU), 0, PREMIER_RAYON_TOUR);
+    compte_glisseurs(de(TOUR), PREMIER_RAYON_TOUR, 8);
+    compte_glisseurs(de(DAME), 0, 8);
+
+    for (Tbits b = de(ROI); b != 0; b &= b - 1) {
+        legaux += compte_roi(e, std::countr_zero(b), ROI * c);
     }
     return legaux;
 }

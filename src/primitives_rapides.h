@@ -44,6 +44,7 @@ struct Tsurete {
     bool sure;  // false: no usable king square or the king is in check; test every move
     int roi;
     int8_t clouage[64];  // 0: not pinned; else the index + 1 of the pin's direction
+    uint64_t cloues;     // the pinned squares, one bit each
 };
 
 void analyse_surete(const Techiquier* echiquier, couleur c, Tsurete* surete);
