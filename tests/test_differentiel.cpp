@@ -1,0 +1,537 @@
+// The fast search and counts of `ai` against the straightforward ones of `ai_reference`, on
+// thousands of positions of seeded random games and of position lines no GUI would send:
+// the same scores, moves, reported scores and node counts, the same move-path counts.
+//
+// Every message names the position line that reaches the position ("position startpos
+// moves ...", as `position_apres` takes it) and the side searched, so that a failure can be
+// replayed by hand.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ai.h"
+#include "ai_reference.h"
+#include "aide_tests.h"
+#include "divers.h"
+#include "primitives_listes.h"
+#include "primitives_pieces.h"
+
+namespace {
+
+// Under AddressSanitizer, where the reference's heap lists cost most, fewer games and odd
+// lines are played and every comparison takes one position in PAS.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t PAS = 5;
+constexpr int PARTIES = 30, LIGNES_ABSURDES = 200, ARBRES_DE_QUATRE_PLIS = 1;
+#else
+constexpr size_t PAS = 1;
+constexpr int PARTIES = 70, LIGNES_ABSURDES = 400, ARBRES_DE_QUATRE_PLIS = 3;
+#endif
+
+struct Tposition {
+    Techiquier echiquier;
+    couleur camp;       // the side to move after the line
+    std::string coups;  // the moves of the position line
+};
+
+// ---- Moves ----
+
+std::string nom_case(int ligne, int colonne) {
+    return std::string{static_cast<char>('a' + colonne), static_cast<char>('1' + ligne)};
+}
+
+std::string nom_coup(Tcoup c) {
+    return nom_case(c.ligne_depart, c.colonne_depart) + nom_case(c.ligne_arrivee, c.colonne_arrivee);
+}
+
+int32_t sur(const Techiquier* e, int ligne, int colonne) {
+    return e->cases[index_case(ligne, colonne)];
+}
+
+std::vector<Tcoup> pseudo_legaux(const Techiquier* e, couleur c) {
+    Tliste liste;
+    init_liste(&liste);
+    generateur(e, c, &liste);
+    std::vector<Tcoup> coups;
+    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        coups.push_back(fait_coup(n->ligne_depart, n->colonne_depart, n->ligne_arrivee,
+                                  n->colonne_arrivee));
+    }
+    total_destroy_liste(&liste);
+    return coups;
+}
+
+bool laisse_le_roi_sauf(const Techiquier* e, couleur c, Tcoup coup) {
+    Techiquier copie = *e;
+    execute_coup(&copie, coup);
+    return !echec(&copie, c);
+}
+
+std::vector<Tcoup> legaux(const Techiquier* e, couleur c) {
+    std::vector<Tcoup> resultat;
+    for (const Tcoup& coup : pseudo_legaux(e, c)) {
+        if (laisse_le_roi_sauf(e, c, coup)) resultat.push_back(coup);
+    }
+    return resultat;
+}
+
+bool est_promotion(const Techiquier* e, Tcoup coup) {
+    const int32_t m = sur(e, coup.ligne_depart, coup.colonne_depart);
+    return (m == PION && coup.ligne_arrivee == 7) || (m == -PION && coup.ligne_arrivee == 0);
+}
+
+bool est_en_passant(const Techiquier* e, Tcoup coup) {
+    return valeur_absolue(sur(e, coup.ligne_depart, coup.colonne_depart)) == PION &&
+           coup.colonne_depart != coup.colonne_arrivee &&
+           sur(e, coup.ligne_arrivee, coup.colonne_arrivee) == VIDE;
+}
+
+bool est_roque(const Techiquier* e, Tcoup coup) {
+    return valeur_absolue(sur(e, coup.ligne_depart, coup.colonne_depart)) == ROI &&
+           valeur_absolue(coup.colonne_arrivee - coup.colonne_depart) == 2;
+}
+
+// Captures, promotions, checks, and the double steps that give an en passant capture.
+bool est_force(const Techiquier* e, couleur c, Tcoup coup) {
+    if (sur(e, coup.ligne_arrivee, coup.colonne_arrivee) != VIDE) return true;
+    if (est_promotion(e, coup) || est_en_passant(e, coup)) return true;
+    if (valeur_absolue(sur(e, coup.ligne_depart, coup.colonne_depart)) == PION &&
+        valeur_absolue(coup.ligne_arrivee - coup.ligne_depart) == 2) {
+        for (int cote : {-1, 1}) {
+            const int colonne = coup.colonne_arrivee + cote;
+            if (sur_echiquier(coup.ligne_arrivee, colonne) &&
+                sur(e, coup.ligne_arrivee, colonne) == -PION * c) {
+                return true;
+            }
+        }
+    }
+    Techiquier copie = *e;
+    execute_coup(&copie, coup);
+    return echec(&copie, adversaire(c)) != 0;
+}
+
+// ---- Positions ----
+
+// What the samples hold, so that the generator is known to reach the special cases.
+struct Tcouverture {
+    int roques = 0, en_passant = 0, promotions = 0, echecs = 0, mats = 0, pats = 0;
+};
+
+void note_couverture(const Techiquier* e, couleur c, Tcouverture* k) {
+    const std::vector<Tcoup> coups = legaux(e, c);
+    bool roque = false, ep = false, promotion = false;
+    for (const Tcoup& coup : coups) {
+        roque = roque || est_roque(e, coup);
+        ep = ep || est_en_passant(e, coup);
+        promotion = promotion || est_promotion(e, coup);
+    }
+    const bool en_echec = echec(e, c) != 0;
+    k->roques += roque;
+    k->en_passant += ep;
+    k->promotions += promotion;
+    k->echecs += en_echec;
+    k->mats += coups.empty() && en_echec;
+    k->pats += coups.empty() && !en_echec;
+}
+
+// Seeded random legal games from the initial position. Two moves in five are drawn among
+// the captures, checks and promotions when there are some; a promotion is sometimes to
+// a rook, bishop or knight. Each position is kept with probability 1/garde, the last one
+// of a game (mate, stalemate or the ply limit) always.
+std::vector<Tposition> parties_aleatoires(unsigned graine, int parties, int garde,
+                                          Tcouverture* couverture) {
+    std::mt19937 hasard(graine);
+    std::vector<Tposition> positions;
+    for (int p = 0; p < parties; p++) {
+        Techiquier e;
+        init_echiquier(&e);
+        couleur c = BLANC;
+        std::string ligne;
+        const int plis = 60 + static_cast<int>(hasard() % 180);
+        for (int pli = 0;; pli++) {
+            const std::vector<Tcoup> coups = legaux(&e, c);
+            const bool derniere = coups.empty() || pli == plis;
+            if (derniere || hasard() % static_cast<unsigned>(garde) == 0) {
+                couleur camp = BLANC;
+                const Techiquier lu = position_apres(ligne, &camp);
+                // The board played here and the one the position line sets up must agree,
+                // or the messages would name another position.
+                EXPECT_EQ(0, std::memcmp(lu.cases, e.cases, sizeof e.cases)) << ligne;
+                EXPECT_EQ(camp, c) << ligne;
+                positions.push_back(Tposition{lu, camp, ligne});
+                note_couverture(&lu, camp, couverture);
+            }
+            if (derniere) break;
+            std::vector<Tcoup> forces, finales;
+            if (hasard() % 5 < 2) {
+                // Against a few pieces, a move that leaves no answer (mate or stalemate)
+                // is taken whenever there is one.
+                const int restantes = c == BLANC ? e.nb_pieces_noires : e.nb_pieces_blanches;
+                for (const Tcoup& coup : coups) {
+                    if (est_force(&e, c, coup)) forces.push_back(coup);
+                    if (restantes <= 3) {
+                        Techiquier apres = e;
+                        execute_coup(&apres, coup);
+                        if (legaux(&apres, adversaire(c)).empty()) finales.push_back(coup);
+                    }
+                }
+            }
+            const std::vector<Tcoup>& parmi =
+                !finales.empty() ? finales : forces.empty() ? coups : forces;
+            const Tcoup coup = parmi[hasard() % parmi.size()];
+            std::string texte = nom_coup(coup);
+            const bool promotion = est_promotion(&e, coup);
+            execute_coup(&e, coup);
+            if (promotion) {
+                const char* lettres = "qqqqrbn";
+                const char lettre = lettres[hasard() % 7];
+                const int32_t type = lettre == 'r' ? TOUR : lettre == 'b' ? FOU
+                                                    : lettre == 'n' ? CAVALIER : DAME;
+                e.cases[index_case(coup.ligne_arrivee, coup.colonne_arrivee)] = type * c;
+                texte += lettre;
+            }
+            ligne += (ligne.empty() ? "" : " ") + texte;
+            inverser_couleur(&c);
+        }
+    }
+    return positions;
+}
+
+// Position lines no GUI would send, applied as the command loop applies them: one side
+// moving twice, a king taken, a pawn moved back onto its own back row, moves from any
+// square to any square, moves of nothing; between them some legal moves.
+std::vector<Tposition> positions_absurdes(unsigned graine, int nombre) {
+    std::mt19937 hasard(graine);
+    std::vector<Tposition> positions;
+    for (int p = 0; p < nombre; p++) {
+        std::string ligne;
+        const int etapes = 4 + static_cast<int>(hasard() % 40);
+        for (int k = 0; k < etapes; k++) {
+            couleur camp = BLANC;
+            const Techiquier e = position_apres(ligne, &camp);
+            Tcoup coup = fait_coup(0, 0, 0, 0);
+            bool trouve = false;
+            switch (hasard() % 8) {
+                case 0: {  // the side that has just moved moves again
+                    const std::vector<Tcoup> coups = pseudo_legaux(&e, adversaire(camp));
+                    if (!coups.empty()) {
+                        coup = coups[hasard() % coups.size()];
+                        trouve = true;
+                    }
+                    break;
+                }
+                case 1: {  // a king taken, by either side
+                    for (couleur c : {camp, adversaire(camp)}) {
+                        for (const Tcoup& x : pseudo_legaux(&e, c)) {
+                            if (!trouve && valeur_absolue(sur(&e, x.ligne_arrivee, x.colonne_arrivee)) == ROI) {
+                                coup = x;
+                                trouve = true;
+                            }
+                        }
+                    }
+                    break;
+                }
+                case 2: {  // a pawn back onto its own back row
+                    std::vector<int> pions;
+                    for (int i = 0; i < 64; i++) {
+                        if (valeur_absolue(e.cases[i]) == PION) pions.push_back(i);
+                    }
+                    if (!pions.empty()) {
+                        const int i = pions[hasard() % pions.size()];
+                        coup = fait_coup(i / 8, i % 8, ligne_de_base(piece_couleur(e.cases[i])), i % 8);
+                        trouve = true;
+                    }
+                    break;
+                }
+                case 3: {  // any square to any square
+                    coup = fait_coup(static_cast<int>(hasard() % 8), static_cast<int>(hasard() % 8),
+                                     static_cast<int>(hasard() % 8), static_cast<int>(hasard() % 8));
+                    trouve = true;
+                    break;
+                }
+                case 4: {  // a pseudo-legal move that may leave the king attacked
+                    const std::vector<Tcoup> coups = pseudo_legaux(&e, camp);
+                    if (!coups.empty()) {
+                        coup = coups[hasard() % coups.size()];
+                        trouve = true;
+                    }
+                    break;
+                }
+                default: {
+                    const std::vector<Tcoup> coups = legaux(&e, camp);
+                    if (!coups.empty()) {
+                        coup = coups[hasard() % coups.size()];
+                        trouve = true;
+                    }
+                    break;
+                }
+            }
+            if (trouve) ligne += (ligne.empty() ? "" : " ") + nom_coup(coup);
+        }
+        couleur camp = BLANC;
+        const Techiquier e = position_apres(ligne, &camp);
+        positions.push_back(Tposition{e, camp, ligne});
+    }
+    return positions;
+}
+
+Tcouverture couverture_des_parties;
+
+const std::vector<Tposition>& parties() {
+    static const std::vector<Tposition> positions =
+        parties_aleatoires(20261207, PARTIES, 4, &couverture_des_parties);
+    return positions;
+}
+
+const std::vector<Tposition>& absurdes() {
+    static const std::vector<Tposition> positions = positions_absurdes(4242, LIGNES_ABSURDES);
+    return positions;
+}
+
+// All positions: games first, then the odd ones.
+std::vector<const Tposition*> toutes() {
+    std::vector<const Tposition*> resultat;
+    for (const Tposition& p : parties()) resultat.push_back(&p);
+    for (const Tposition& p : absurdes()) resultat.push_back(&p);
+    return resultat;
+}
+
+std::string ou(const Tposition& p, couleur c) {
+    return "after \"position startpos moves " + p.coups + "\", " +
+           (c == BLANC ? "white" : "black") + " to move";
+}
+
+// A console that reads nothing and keeps what the engine writes; no "stop" can come.
+class Differentiel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        (void)parties();
+        (void)absurdes();
+        poubelle_ = std::fopen("/dev/null", "w");
+        installe_console_texte("", poubelle_);
+        arret_sur_fin(false);
+    }
+    void TearDown() override {
+        installe_console_texte("", stdout);
+        std::fclose(poubelle_);
+    }
+    FILE* poubelle_ = nullptr;
+};
+
+// ---- alpha_beta ----
+
+struct Tfenetre {
+    int alpha, beta;
+    const char* genre;
+};
+
+// The windows a search meets, seen from the side `c` to move: the root window and its
+// exchange, a narrow one around the static score, the null windows of the probes (one
+// step on either side of a bound) and any pair of bounds.
+std::vector<Tfenetre> fenetres(const Techiquier* e, couleur c, std::mt19937* hasard) {
+    const int statique = evaluation_complete(e);
+    const int ecart = 1 + static_cast<int>((*hasard)() % 150);
+    const int x = statique + static_cast<int>((*hasard)() % 201) - 100;
+    const int a = static_cast<int>((*hasard)() % 24001) - 12000;
+    const int b = static_cast<int>((*hasard)() % 24001) - 12000;
+    return {
+        {-c * 10000, c * 10000, "root"},
+        {c * 10000, -c * 10000, "exchanged root"},
+        {statique - c * ecart, statique + c * ecart, "narrow"},
+        {x - c, x, "null below"},
+        {x + c, x, "null above"},
+        {a, b, "any"},
+    };
+}
+
+// Compares one search; false (with the failure reported) when they differ.
+bool compare_alpha_beta(const Tposition& p, couleur c, int profondeur, Tfenetre f) {
+    node = 0;
+    const int rapide = alpha_beta(&p.echiquier, c, profondeur, f.alpha, f.beta);
+    const int64_t noeuds_rapide = node;
+    node = 0;
+    const int reference = alpha_beta_reference(&p.echiquier, c, profondeur, f.alpha, f.beta);
+    const int64_t noeuds_reference = node;
+    const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur) + ", " +
+                                 f.genre + " window (" + std::to_string(f.alpha) + ", " +
+                                 std::to_string(f.beta) + ")";
+    EXPECT_EQ(rapide, reference) << "score " << contexte;
+    EXPECT_EQ(noeuds_rapide, noeuds_reference) << "nodes " << contexte;
+    return rapide == reference && noeuds_rapide == noeuds_reference;
+}
+
+// Every `pas`-th position, both sides, every window; stops at the first position that
+// differs so that the report names the shallowest case.
+void alpha_beta_sur(const std::vector<const Tposition*>& positions, int profondeur, size_t pas,
+                    bool toutes_fenetres, unsigned graine) {
+    std::mt19937 hasard(graine);
+    for (size_t i = 0; i < positions.size(); i += pas) {
+        const Tposition& p = *positions[i];
+        for (couleur c : {p.camp, adversaire(p.camp)}) {
+            std::vector<Tfenetre> liste = fenetres(&p.echiquier, c, &hasard);
+            if (!toutes_fenetres) liste = {liste[0], liste[3]};
+            for (const Tfenetre& f : liste) {
+                if (!compare_alpha_beta(p, c, profondeur, f)) return;
+            }
+        }
+    }
+}
+
+// ---- choix_coup ----
+
+struct Trapport {
+    int profondeur = -1;
+    long long noeuds = -1;
+    int score = 0;
+    std::string pv;
+};
+
+// choix_coup with its "info" line read back from the console.
+Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
+    char* tampon = nullptr;
+    size_t taille = 0;
+    FILE* sortie = open_memstream(&tampon, &taille);
+    installe_console_texte("", sortie);
+    choix_coup(e, c, profondeur, coup);
+    std::fclose(sortie);
+    const std::string texte(tampon, taille);
+    std::free(tampon);
+    Trapport r;
+    long long temps = 0, nps = 0;
+    char pv[16] = {};
+    if (std::sscanf(texte.c_str(), "info depth %d nodes %lld time %lld nps %lld score cp %d pv %15s",
+                    &r.profondeur, &r.noeuds, &temps, &nps, &r.score, pv) == 6) {
+        r.pv = pv;
+    }
+    return r;
+}
+
+bool compare_choix(const Tposition& p, couleur c, int profondeur) {
+    // A move no search would choose, so that an unchanged answer shows.
+    const Tcoup initial = fait_coup(7, 7, 0, 0);
+    Tcoup coup = initial;
+    const Trapport rapport = choix_coup_lu(&p.echiquier, c, profondeur, &coup);
+    const Tchoix_racine reference = choix_coup_reference(&p.echiquier, c, profondeur, initial);
+    const std::string pv_reference =
+        reference.coups_legaux == 0 ? "0000" : texte_coup(&p.echiquier, reference.coup);
+    const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur);
+    EXPECT_EQ(rapport.profondeur, profondeur) << "info line " << contexte;
+    EXPECT_EQ(nom_coup(coup), nom_coup(reference.coup)) << "move " << contexte;
+    EXPECT_EQ(rapport.pv, pv_reference) << "pv " << contexte;
+    EXPECT_EQ(rapport.score, reference.score_rapporte) << "score " << contexte;
+    EXPECT_EQ(rapport.noeuds, reference.noeuds) << "nodes " << contexte;
+    return !::testing::Test::HasFailure();
+}
+
+void choix_sur(const std::vector<const Tposition*>& positions, int profondeur, size_t pas,
+               bool deux_camps) {
+    for (size_t i = 0; i < positions.size(); i += pas) {
+        const Tposition& p = *positions[i];
+        if (!compare_choix(p, p.camp, profondeur)) return;
+        if (deux_camps && !compare_choix(p, adversaire(p.camp), profondeur)) return;
+    }
+}
+
+// ---- perft and min_max ----
+
+bool compare_comptes(const Tposition& p, couleur c, int profondeur) {
+    const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur);
+    const int64_t perft_rapide = perft(&p.echiquier, c, profondeur);
+    const int64_t perft_lent = perft_reference(&p.echiquier, c, profondeur);
+    EXPECT_EQ(perft_rapide, perft_lent) << "perft " << contexte;
+    const int64_t min_max_rapide = min_max(&p.echiquier, c, profondeur);
+    const int64_t min_max_lent = min_max_reference(&p.echiquier, c, profondeur);
+    EXPECT_EQ(min_max_rapide, min_max_lent) << "min_max " << contexte;
+    return perft_rapide == perft_lent && min_max_rapide == min_max_lent;
+}
+
+void comptes_sur(const std::vector<const Tposition*>& positions, int profondeur, size_t pas,
+                 bool deux_camps) {
+    for (size_t i = 0; i < positions.size(); i += pas) {
+        const Tposition& p = *positions[i];
+        if (!compare_comptes(p, p.camp, profondeur)) return;
+        if (deux_camps && !compare_comptes(p, adversaire(p.camp), profondeur)) return;
+    }
+}
+
+}  // namespace
+
+// The random games reach what the fast paths treat apart; otherwise the comparisons
+// below would prove less than they seem to.
+TEST_F(Differentiel, LesPartiesAtteignentLesCasParticuliers) {
+    if (PARTIES < 70) GTEST_SKIP() << "the counts below are those of the full set of games";
+    const Tcouverture& k = couverture_des_parties;
+    EXPECT_GE(parties().size(), 2000u);
+    EXPECT_GT(k.roques, 0);
+    EXPECT_GT(k.en_passant, 0);
+    EXPECT_GT(k.promotions, 0);
+    EXPECT_GT(k.echecs, 0);
+    EXPECT_GT(k.mats, 0);
+    EXPECT_GT(k.pats, 0);
+}
+
+TEST_F(Differentiel, AlphaBetaProfondeursZeroAUn) {
+    const std::vector<const Tposition*> positions = toutes();
+    for (int profondeur = 0; profondeur <= 1; profondeur++) {
+        alpha_beta_sur(positions, profondeur, PAS, true, 11u + static_cast<unsigned>(profondeur));
+        if (HasFailure()) return;
+    }
+}
+
+TEST_F(Differentiel, AlphaBetaProfondeurDeux) {
+    alpha_beta_sur(toutes(), 2, 3 * PAS, true, 12);
+}
+
+TEST_F(Differentiel, AlphaBetaProfondeurTrois) {
+    alpha_beta_sur(toutes(), 3, 12 * PAS, true, 13);
+}
+
+TEST_F(Differentiel, AlphaBetaProfondeurQuatre) {
+    alpha_beta_sur(toutes(), 4, 60 * PAS, false, 14);
+}
+
+TEST_F(Differentiel, ChoixCoupProfondeursUnADeux) {
+    const std::vector<const Tposition*> positions = toutes();
+    choix_sur(positions, 1, PAS, true);
+    if (HasFailure()) return;
+    choix_sur(positions, 2, 6 * PAS, true);
+}
+
+TEST_F(Differentiel, ChoixCoupProfondeursTroisEtQuatre) {
+    const std::vector<const Tposition*> positions = toutes();
+    choix_sur(positions, 3, 30 * PAS, true);
+    if (HasFailure()) return;
+    choix_sur(positions, 4, 250 * PAS, false);
+}
+
+TEST_F(Differentiel, PerftEtMinMaxProfondeursUnADeux) {
+    const std::vector<const Tposition*> positions = toutes();
+    comptes_sur(positions, 1, PAS, true);
+    if (HasFailure()) return;
+    comptes_sur(positions, 2, 8 * PAS, true);
+}
+
+TEST_F(Differentiel, PerftEtMinMaxProfondeurTrois) {
+    comptes_sur(toutes(), 3, 80 * PAS, false);
+}
+
+// Depth 4 on a few small trees: positions in check, endgames and odd lines whose
+// two-ply count is low.
+TEST_F(Differentiel, PerftEtMinMaxProfondeurQuatre) {
+    for (const std::vector<Tposition>* ensemble : {&parties(), &absurdes()}) {
+        int faites = 0;
+        for (const Tposition& p : *ensemble) {
+            if (legaux(&p.echiquier, p.camp).size() > 10) continue;
+            const int64_t deux_plis = perft_reference(&p.echiquier, p.camp, 2);
+            if (deux_plis < 20 || deux_plis > 150) continue;
+            if (!compare_comptes(p, p.camp, 4)) return;
+            if (++faites == ARBRES_DE_QUATRE_PLIS) break;
+        }
+        EXPECT_EQ(faites, ARBRES_DE_QUATRE_PLIS) << "too few small trees";
+    }
+}
