@@ -1,17 +1,30 @@
 #include "divers.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <deque>
 
 #include "primitives_listes.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
 
 // ---------------------------------------------------------------------------------------
 // Square, side and copy helpers
@@ -93,6 +106,76 @@ struct Tconsole {
 
 Tconsole console;
 
+// The only code that differs between systems: whether input waits, and reading it.
+// `entree_en_attente` answers without blocking: 0 when nothing waits, else a positive
+// count, 1 when the system cannot tell (the read that follows then finds out). It lowers
+// `*a_lire` to what a read may ask for without blocking.
+#ifdef _WIN32
+
+// Standard input of the process, a console or a pipe, learned at the first call.
+int entree_en_attente(int /*fd*/, size_t* a_lire) {
+    static int init = 0;
+    static int pipe = 0;
+    static HANDLE inh = nullptr;
+    if (!init) {
+        init = 1;
+        inh = GetStdHandle(STD_INPUT_HANDLE);
+        DWORD mode = 0;
+        if (!GetConsoleMode(inh, &mode)) {
+            pipe = 1;
+        } else {
+            pipe = 0;
+            // No window-size or mouse events from now on; what was typed before is dropped.
+            const DWORD sans = ENABLE_WINDOW_INPUT | ENABLE_MOUSE_INPUT;
+            SetConsoleMode(inh, mode & ~sans);
+            FlushConsoleInputBuffer(inh);
+        }
+    }
+    if (pipe) {
+        DWORD octets = 0;
+        if (!PeekNamedPipe(inh, nullptr, 0, nullptr, &octets, nullptr)) return 1;
+        // More than is waiting would block.
+        *a_lire = std::min<size_t>(*a_lire, octets);
+        return static_cast<int>(std::min<DWORD>(octets, INT_MAX));
+    }
+    // Events, not characters: a lone one (such as the release of Enter) is no input.
+    DWORD evenements = 0;
+    if (!GetNumberOfConsoleInputEvents(inh, &evenements)) return 1;
+    return evenements < 2 ? 0 : static_cast<int>(std::min<DWORD>(evenements, INT_MAX));
+}
+
+// Standard input is in binary mode: the bytes as they came, CR LF handled by the reader.
+long long lit_entree(int fd, char* bloc, size_t taille) {
+    return _read(fd, bloc, static_cast<unsigned>(taille));
+}
+
+bool lecteur_parti(FILE* sortie) { return std::ferror(sortie) != 0; }
+
+#else
+
+int entree_en_attente(int fd, size_t* /*a_lire*/) {
+    pollfd attente{fd, POLLIN, 0};
+    const int pret = poll(&attente, 1, 0);
+    if (pret < 0) return errno == EINTR ? 0 : 1;
+    if (pret == 0) return 0;
+    int octets = 0;
+    if (ioctl(fd, FIONREAD, &octets) < 0 || octets <= 0) return 1;
+    return octets;
+}
+
+long long lit_entree(int fd, char* bloc, size_t taille) { return read(fd, bloc, taille); }
+
+// Whether nobody reads the answers any more (the reading end of the output is closed).
+bool lecteur_parti(FILE* sortie) {
+    if (std::ferror(sortie) != 0) return true;
+    const int fd = fileno(sortie);
+    if (fd < 0) return false;
+    pollfd attente{fd, POLLOUT, 0};
+    return poll(&attente, 1, 0) > 0 && (attente.revents & POLLERR) != 0;
+}
+
+#endif
+
 // Reads what the descriptor holds into `tampon`. Without `bloquant`, only when input is
 // already waiting. Returns whether anything changed (bytes or the end of input).
 bool remplit(bool bloquant) {
@@ -100,15 +183,12 @@ bool remplit(bool bloquant) {
         console.fin = true;
         return false;
     }
-    if (!bloquant) {
-        pollfd attente{console.fd, POLLIN, 0};
-        const int pret = poll(&attente, 1, 0);
-        if (pret == 0 || (pret < 0 && errno == EINTR)) return false;
-    }
     char bloc[65536];
-    ssize_t lus;
+    size_t a_lire = sizeof bloc;
+    if (!bloquant && entree_en_attente(console.fd, &a_lire) == 0) return false;
+    long long lus;
     do {
-        lus = read(console.fd, bloc, sizeof bloc);
+        lus = lit_entree(console.fd, bloc, a_lire);
     } while (lus < 0 && errno == EINTR);
     if (lus <= 0) {
         console.fin = true;
@@ -285,13 +365,8 @@ int bioskey() {
     if (!console.a_classer.empty()) return static_cast<int>(console.a_classer.size());
     if (!console.tampon.empty()) return static_cast<int>(console.tampon.size());
     if (console.fin || console.fd < 0) return 1;  // a read would meet the end of input
-    pollfd attente{console.fd, POLLIN, 0};
-    const int pret = poll(&attente, 1, 0);
-    if (pret < 0) return errno == EINTR ? 0 : 1;
-    if (pret == 0) return 0;
-    int octets = 0;
-    if (ioctl(console.fd, FIONREAD, &octets) < 0 || octets <= 0) return 1;
-    return octets;
+    size_t a_lire = 0;
+    return entree_en_attente(console.fd, &a_lire);
 }
 
 int verification_saisie() {
@@ -322,7 +397,9 @@ int verification_saisie() {
 
 int stop() {
     const int classe = verification_saisie();
-    return classe == 1 || (classe == 3 && console.fin_arrete);
+    // Input ended and no one reads the answers: the interface is gone, the search with it.
+    const bool abandon = console.fin_vue && lecteur_parti(console.sortie);
+    return classe == 1 || (classe == 3 && (console.fin_arrete || abandon));
 }
 
 void arret_sur_fin(bool actif) { console.fin_arrete = actif; }

@@ -29,6 +29,11 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "ai.h"
 #include "divers.h"
 #include "primitives_pieces.h"
@@ -228,6 +233,8 @@ void commande_go(Tpartie* p, const std::string& entree) {
     if (egal_sans_casse(p->mot, "depth")) {
         int32_t* const cibles[] = {&p->profondeur};
         scan_motif(entree, "go depth %d", nullptr, cibles);
+        // The root search gives its moves one ply less: the lowest depth has no such ply.
+        if (p->profondeur == INT32_MIN) p->profondeur = INT32_MIN + 1;
         cherche(p, p->profondeur);
     } else if (egal_sans_casse(p->mot, "infinite")) {
         p->profondeur = 1;
@@ -409,8 +416,15 @@ void boucle_commandes(Tpartie* p) {
 }
 
 void xboard() {
+#ifdef SIGPIPE
     // A closed interface must end the process quietly, not kill it on its next answer.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef _WIN32
+    // Bytes as they are both ways: the reader handles CR LF itself, answers end in LF.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     installe_console(0, stdout);
