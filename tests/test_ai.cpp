@@ -736,6 +736,7 @@ TEST(Racine, EgalitesGardentLePremier) {
         if (evaluation_complete(&enfant) == 25) break;
         premier++;
     }
+    ASSERT_LT(premier, coups.size());
     Tcoup coup = fait_coup(0, 0, 0, 0);
     Trapport r;
     cherche(e, BLANC, 1, &coup, &r);

@@ -55,8 +55,13 @@ std::string mots_echiquier(const Techiquier& e) {
         for (int c = 0; c < 8; c++) texte += std::to_string(e.cases[index_case(l, c)]) + " ";
         texte += "\n";
     }
-    const int32_t* etat = &e.trait;
-    for (int i = 0; i < 15; i++) texte += std::to_string(etat[i]) + " ";
+    for (int32_t mot : {e.trait, e.nb_pieces_blanches, e.nb_pieces_noires, e.nb_fous_blancs,
+                        e.nb_fous_noirs, e.grand_roque_blanc, e.petit_roque_blanc,
+                        e.grand_roque_noir, e.petit_roque_noir, e.ep_ligne, e.ep_colonne,
+                        e.roi_blanc_ligne, e.roi_blanc_colonne, e.roi_noir_ligne,
+                        e.roi_noir_colonne}) {
+        texte += std::to_string(mot) + " ";
+    }
     return texte;
 }
 

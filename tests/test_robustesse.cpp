@@ -1,0 +1,494 @@
+// Robustness: inputs the fuzzer found harmful, garbage between the lines of a game, the
+// interface going away at any moment (the real binary, its error output watched), and a
+// soak of whole games played the way interfaces play them.
+//
+// The soak's length comes from QUORVIK_SOAK_PARTIES (games) and QUORVIK_SOAK_GRAINE (the
+// random seed); tools/soak runs the long version.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ai.h"
+#include "aide_tests.h"
+#include "divers.h"
+#include "gui_xboard.h"
+#include "primitives_listes.h"
+#include "primitives_pieces.h"
+
+namespace {
+
+using horloge = std::chrono::steady_clock;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool SOUS_SANITISEUR = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool SOUS_SANITISEUR = true;
+#else
+constexpr bool SOUS_SANITISEUR = false;
+#endif
+#else
+constexpr bool SOUS_SANITISEUR = false;
+#endif
+
+const char* const ERREUR = "Commande non reconnue";
+
+// ---- Inputs found by the fuzzer ----
+
+TEST(RobustesseFuzz, ProfondeurLaPlusBasseSansDebordement) {
+    // The root search used to ask its moves for depth INT32_MIN - 1.
+    const std::vector<std::string> l =
+        lignes(execute_en_memoire("position startpos\ngo depth -2147483648\n"));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0].rfind("info depth -2147483647 nodes 20 ", 0), 0u) << l[0];
+    EXPECT_EQ(l[1].rfind("bestmove ", 0), 0u);
+    // Below the 32-bit range the scanner saturates to that same lowest depth.
+    const std::vector<std::string> sature = lignes(execute_en_memoire("go depth -99999999999\n"));
+    ASSERT_EQ(sature.size(), 2u);
+    EXPECT_EQ(sature[0].rfind("info depth -2147483647 nodes 20 ", 0), 0u) << sature[0];
+}
+
+// ---- Garbage between the lines of a game ----
+
+// Lines no command begins with: high bytes, NULs, carriage returns, over-long lines,
+// malformed moves, positions the engine does not take.
+std::string ligne_parasite(std::mt19937* alea) {
+    switch ((*alea)() % 8) {
+        case 0: {
+            std::string ligne;
+            const size_t n = 1 + (*alea)() % 40;
+            for (size_t i = 0; i < n; i++) ligne += static_cast<char>(0x80 + (*alea)() % 128);
+            return ligne;
+        }
+        case 1:
+            return std::string("\x01\x7f zz", 5);
+        case 2:
+            return std::string(1023 + (*alea)() % 3, 'x');
+        case 3:
+            return "position fen 8/8/8/8/8/8/8/8 w - - 0 1";
+        case 4:
+            return "position startpos moves e2e9";
+        case 5:
+            return "position startpos moves e2e4 e7e5 z9z9";
+        case 6:
+            return "\r";
+        default:
+            return std::string("\xff\xfe\x00position startpos", 20);
+    }
+}
+
+TEST(RobustesseEntree, LesLignesParasitesNeChangentPasLaPartie) {
+    const std::vector<std::string> partie = {"e2e4", "d7d5", "e4d5", "c7c6", "d5c6",
+                                             "b8a6", "c6b7", "a6c5", "b7a8n"};
+    std::mt19937 alea(7);
+    for (int essai = 0; essai < 20; essai++) {
+        std::string propre = "ucinewgame\n", avec_parasites = "ucinewgame\n";
+        std::string coups;
+        for (const std::string& coup : partie) {
+            coups += (coups.empty() ? "" : " ") + coup;
+            const std::string ligne = "position startpos moves " + coups + "\n";
+            propre += ligne;
+            avec_parasites += ligne;
+            avec_parasites += ligne_parasite(&alea) + "\n";
+        }
+        propre += "chess\n";
+        avec_parasites += "chess\n";
+        const std::vector<std::string> attendu = lignes(execute_en_memoire(propre));
+        std::vector<std::string> recu = lignes(execute_en_memoire(avec_parasites));
+        // A garbage line is answered with the error line or not at all.
+        std::vector<std::string> sans_erreurs;
+        for (const std::string& l : recu) {
+            if (l != ERREUR) sans_erreurs.push_back(l);
+        }
+        EXPECT_EQ(sans_erreurs, attendu) << "essai " << essai;
+    }
+}
+
+// ---- The interface goes away ----
+
+// The engine binary with its error output in a file of its own.
+struct Tprocessus {
+    Tmoteur moteur;
+    std::string fichier_erreurs;
+};
+
+Tprocessus lance_avec_erreurs() {
+    char modele[] = "/tmp/quorvik_erreursXXXXXX";
+    const int fd = mkstemp(modele);
+    if (fd < 0) std::abort();
+    int entree[2], sortie[2];
+    if (pipe(entree) != 0 || pipe(sortie) != 0) std::abort();
+    Tprocessus p;
+    p.fichier_erreurs = modele;
+    p.moteur.pid = fork();
+    if (p.moteur.pid == 0) {
+        dup2(entree[0], 0);
+        dup2(sortie[1], 1);
+        dup2(fd, 2);
+        for (int f : {entree[0], entree[1], sortie[0], sortie[1], fd}) close(f);
+        execl(QUORVIK_BINAIRE, QUORVIK_BINAIRE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fd);
+    close(entree[0]);
+    close(sortie[1]);
+    p.moteur.vers_moteur = entree[1];
+    p.moteur.depuis_moteur = sortie[0];
+    signal(SIGPIPE, SIG_IGN);
+    return p;
+}
+
+std::string erreurs_de(const Tprocessus& p) {
+    std::ifstream flux(p.fichier_erreurs, std::ios::binary);
+    std::string texte((std::istreambuf_iterator<char>(flux)), std::istreambuf_iterator<char>());
+    std::remove(p.fichier_erreurs.c_str());
+    return texte;
+}
+
+// The engine's resident memory in kB, from /proc.
+long memoire_residente(pid_t pid) {
+    std::ifstream flux("/proc/" + std::to_string(pid) + "/status");
+    std::string mot;
+    while (flux >> mot) {
+        if (mot == "VmRSS:") {
+            long ko = -1;
+            flux >> ko;
+            return ko;
+        }
+    }
+    return -1;
+}
+
+struct Tfermeture {
+    const char* nom;
+    std::string avant;      // sent and answered before the interface goes away
+    std::string attendu;    // the line that shows it was answered
+    std::string dernier;    // sent just before the input closes, not waited for
+    bool sortie_fermee;     // the interface also stops reading
+};
+
+// Whatever the engine was doing, a closed input ends it with status 0 and no error output.
+// A search or a count runs to its end first (a script piped at once must get its answers),
+// and "go infinite" ends after the root move in progress: the delays are generous bounds.
+TEST(RobustesseTuyau, FermeAToutMomentFinitAvecLeStatut0) {
+    const std::vector<Tfermeture> cas = {
+        {"entre deux commandes", "uci\n", "uciok", "", false},
+        {"au milieu d'une ligne", "isready\n", "readyok", "position startpos mov", false},
+        {"au milieu d'un coup", "position startpos\n", "", "position startpos moves e2e", false},
+        {"pendant go infinite", "position startpos\ngo infinite\n", "info depth 2", "", false},
+        {"pendant go depth", "position startpos moves e2e4\ngo depth 5\n", "", "", false},
+        {"pendant go avec horloge", "position startpos\ngo wtime 4000 btime 4000\n", "", "",
+         false},
+        {"pendant perft", "perft depth 4\n", "", "", false},
+        {"pendant go depth, sortie fermee", "position startpos\ngo depth 7\n", "", "", true},
+        {"pendant go infinite, sortie fermee", "position startpos\ngo infinite\n",
+         "info depth 2", "", true},
+        {"pendant perft, sortie fermee", "perft depth 4\n", "", "", true},
+        {"ligne de 1024 sans fin", "uci\n", "uciok", std::string(1024, 'e'), false},
+        {"octets hauts et nul", "", "", std::string("chess\x00\xff\xfe\r", 9), false},
+    };
+    for (const Tfermeture& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Tprocessus p = lance_avec_erreurs();
+        Tmoteur* m = &p.moteur;
+        envoie(m, c.avant);
+        if (!c.attendu.empty()) {
+            std::vector<std::string> lues;
+            EXPECT_TRUE(attend_ligne(m, c.attendu, &lues, 60000));
+        }
+        envoie(m, c.dernier);
+        if (c.sortie_fermee) {
+            close(m->depuis_moteur);
+            m->depuis_moteur = -1;
+        }
+        close(m->vers_moteur);
+        m->vers_moteur = -1;
+        int statut = -1;
+        const bool fini = attend_fin(m, SOUS_SANITISEUR ? 120000 : 30000, &statut);
+        ferme_moteur(m, 1000);
+        EXPECT_TRUE(fini);
+        EXPECT_EQ(statut, 0);
+        EXPECT_EQ(erreurs_de(p), "");
+    }
+}
+
+// With the input ended, a search still runs to its end while someone reads the answers (a
+// script piped at once gets them all), and stops after the root move in progress once
+// nobody does.
+TEST(RobustesseTuyau, SansLecteurLaRechercheSArreteApresLeCoupEnCours) {
+    signal(SIGPIPE, SIG_IGN);
+    for (const bool lecteur : {true, false}) {
+        SCOPED_TRACE(lecteur ? "answers read" : "nobody reads");
+        int entree[2], sortie[2];
+        ASSERT_EQ(pipe(entree), 0);
+        ASSERT_EQ(pipe(sortie), 0);
+        close(entree[1]);
+        if (!lecteur) close(sortie[0]);
+        FILE* flux = fdopen(sortie[1], "w");
+        ASSERT_NE(flux, nullptr);
+        installe_console(entree[0], flux);
+        Tpartie partie;
+        init_partie(&partie);
+        traite_ligne(&partie, "go depth 3");
+        EXPECT_EQ(arret, lecteur ? 0 : 1);
+        EXPECT_EQ(partie.historique.size(), 1u);  // the move found is still played
+        installe_console_texte("", stdout);
+        std::fclose(flux);
+        close(entree[0]);
+        if (lecteur) close(sortie[0]);
+    }
+}
+
+// ---- Soak ----
+
+int entier_de_l_environnement(const char* nom, int defaut) {
+    const char* valeur = std::getenv(nom);
+    return valeur != nullptr && *valeur != '\0' ? std::atoi(valeur) : defaut;
+}
+
+std::string liste_de(const std::vector<std::string>& coups) {
+    std::string texte;
+    for (const std::string& c : coups) texte += (texte.empty() ? "" : " ") + c;
+    return texte;
+}
+
+std::string ligne_position(const std::vector<std::string>& coups) {
+    return coups.empty() ? "position startpos\n"
+                         : "position startpos moves " + liste_de(coups) + "\n";
+}
+
+// The legal moves of the game, as the protocol writes them (a pawn reaching its last row
+// once per piece it may become).
+std::vector<std::string> coups_legaux(const std::vector<std::string>& coups) {
+    couleur camp = BLANC;
+    Techiquier e;
+    if (coups.empty()) {
+        init_echiquier(&e);
+    } else {
+        e = position_apres(liste_de(coups), &camp);
+    }
+    Tliste liste;
+    init_liste(&liste);
+    generateur(&e, camp, &liste);
+    enleve_pos_echec(&e, &liste);
+    std::vector<std::string> textes;
+    for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        const std::string base = {static_cast<char>('a' + n->colonne_depart),
+                                  static_cast<char>('1' + n->ligne_depart),
+                                  static_cast<char>('a' + n->colonne_arrivee),
+                                  static_cast<char>('1' + n->ligne_arrivee)};
+        const int32_t m = e.cases[index_case(n->ligne_depart, n->colonne_depart)];
+        if ((m == PION && n->ligne_arrivee == 7) || (m == -PION && n->ligne_arrivee == 0)) {
+            for (char lettre : {'q', 'r', 'b', 'n'}) textes.push_back(base + lettre);
+        } else {
+            textes.push_back(base);
+        }
+    }
+    total_destroy_liste(&liste);
+    return textes;
+}
+
+struct Tbilan {
+    int parties = 0;
+    int demi_coups = 0;
+    int recherches = 0;
+    int pings = 0;
+    int stops = 0;
+    int reprises = 0;
+    int renvois = 0;
+    int sans_ucinewgame = 0;
+    long memoire_debut = -1;
+    long memoire_fin = -1;
+};
+
+// Reads up to "bestmove"; every line before it must be an "info" line or "readyok".
+bool lit_reponse(Tmoteur* m, std::string* coup, int* readyok, std::string* probleme) {
+    std::vector<std::string> lues;
+    if (!attend_ligne(m, "bestmove ", &lues, SOUS_SANITISEUR ? 300000 : 60000)) {
+        *probleme = "no bestmove";
+        return false;
+    }
+    for (size_t i = 0; i + 1 < lues.size(); i++) {
+        if (lues[i] == "readyok") {
+            (*readyok)++;
+        } else if (lues[i].rfind("info depth ", 0) != 0) {
+            *probleme = "unexpected line: " + lues[i];
+            return false;
+        }
+    }
+    *coup = lues.back().substr(9);
+    return true;
+}
+
+// One engine turn under one of the ways interfaces drive a search.
+bool tour_du_moteur(Tmoteur* m, std::mt19937* alea, const std::vector<std::string>& coups,
+                    Tbilan* bilan, std::string* coup, std::string* probleme) {
+    const std::string position = ligne_position(coups);
+    int attendus = 0;  // "readyok" answers still to come
+    std::string script;
+    if ((*alea)() % 6 == 0) {
+        script += position;  // the same position sent twice
+        bilan->renvois++;
+    }
+    script += position;
+    if ((*alea)() % 5 == 0) {
+        script += "isready\n";
+        attendus++;
+    }
+    const auto forme = static_cast<unsigned>((*alea)() % 10);
+    bool arreter = false;
+    if (forme < 4) {
+        script += "go depth " + std::to_string(1 + (*alea)() % 3) + "\n";
+    } else if (forme == 4) {
+        script += "go wtime " + std::to_string(500 + (*alea)() % 1500) + " btime " +
+                  std::to_string(500 + (*alea)() % 1500) + " movestogo " +
+                  std::to_string(1 + (*alea)() % 40) + "\n";
+    } else if (forme == 5) {
+        script += "go wtime " + std::to_string(1000 + (*alea)() % 2000) + " btime " +
+                  std::to_string(1000 + (*alea)() % 2000) + " winc 10 binc 10\n";
+    } else if (forme == 6 || forme == 7) {
+        script += forme == 6 ? "go infinite\n" : "go depth 4\n";
+        arreter = true;
+    } else {
+        // Piped without waiting: a ping right behind the "go".
+        script += "go depth 2\nisready\n";
+        attendus++;
+    }
+    envoie(m, script);
+    if (arreter) {
+        std::this_thread::sleep_for(std::chrono::milliseconds((*alea)() % 30));
+        if ((*alea)() % 2 == 0) {
+            envoie(m, "isready\n");
+            attendus++;
+            bilan->pings++;
+        }
+        envoie(m, "stop\n");
+        bilan->stops++;
+    }
+    int readyok = 0;
+    if (!lit_reponse(m, coup, &readyok, probleme)) return false;
+    bilan->recherches++;
+    // Pings may be answered after "bestmove" too.
+    std::vector<std::string> lues;
+    for (int reste = attendus - readyok; reste > 0; reste--) {
+        bilan->pings++;
+        if (!attend_ligne(m, "readyok", &lues, 60000)) {
+            *probleme = "no readyok";
+            return false;
+        }
+    }
+    for (size_t i = 0; i + 1 < lues.size(); i++) {
+        if (lues[i].rfind("info depth ", 0) != 0 && lues[i] != "readyok") {
+            *probleme = "unexpected line: " + lues[i];
+            return false;
+        }
+    }
+    return true;
+}
+
+Tbilan joue_le_soak(int parties, unsigned graine, std::string* probleme) {
+    std::mt19937 alea(graine);
+    Tbilan bilan;
+    Tprocessus p = lance_avec_erreurs();
+    Tmoteur* m = &p.moteur;
+    envoie(m, "uci\n");
+    if (!attend_ligne(m, "uciok", nullptr, 30000)) {
+        *probleme = "no uciok";
+        ferme_moteur(m, 1000);
+        return bilan;
+    }
+    for (int partie = 0; partie < parties && probleme->empty(); partie++) {
+        if (alea() % 4 == 0) {
+            bilan.sans_ucinewgame++;
+        } else {
+            envoie(m, "ucinewgame\n");
+        }
+        const bool moteur_blanc = alea() % 2 == 0;
+        const size_t plis_max = 10 + alea() % (SOUS_SANITISEUR ? 30 : 90);
+        std::vector<std::string> coups;
+        while (coups.size() < plis_max) {
+            const std::vector<std::string> legaux = coups_legaux(coups);
+            const bool trait_au_moteur = (coups.size() % 2 == 0) == moteur_blanc;
+            std::string coup;
+            if (legaux.empty()) {
+                // Mate or stalemate: the engine still answers "bestmove 0000" when asked.
+                if (trait_au_moteur) {
+                    if (!tour_du_moteur(m, &alea, coups, &bilan, &coup, probleme)) break;
+                    if (coup != "0000") *probleme = "move " + coup + " with no legal move";
+                }
+                break;
+            }
+            if (trait_au_moteur) {
+                if (!tour_du_moteur(m, &alea, coups, &bilan, &coup, probleme)) break;
+                bool legal = false;
+                for (const std::string& l : legaux) legal = legal || l == coup;
+                if (!legal) {
+                    *probleme = "illegal move " + coup + " after: " + liste_de(coups);
+                    break;
+                }
+            } else {
+                coup = legaux[alea() % legaux.size()];
+                if (coups.size() >= 2 && alea() % 15 == 0) {
+                    coups.resize(coups.size() - 2);  // a take-back
+                    bilan.reprises++;
+                    continue;
+                }
+            }
+            coups.push_back(coup);
+            bilan.demi_coups++;
+        }
+        bilan.parties++;
+        if (partie == 0) bilan.memoire_debut = memoire_residente(m->pid);
+    }
+    bilan.memoire_fin = memoire_residente(m->pid);
+    envoie(m, "isready\n");
+    if (probleme->empty() && !attend_ligne(m, "readyok", nullptr, 30000)) *probleme = "no readyok";
+    envoie(m, "quit\n");
+    int statut = -1;
+    if (!attend_fin(m, 30000, &statut) && probleme->empty()) *probleme = "did not end after quit";
+    ferme_moteur(m, 1000);
+    if (probleme->empty() && statut != 0) *probleme = "status " + std::to_string(statut);
+    const std::string erreurs = erreurs_de(p);
+    if (probleme->empty() && !erreurs.empty()) *probleme = "error output: " + erreurs;
+    return bilan;
+}
+
+TEST(RobustesseSoak, PartiesEntieresSousLeFluxDesInterfaces) {
+    const int parties =
+        entier_de_l_environnement("QUORVIK_SOAK_PARTIES", SOUS_SANITISEUR ? 16 : 40);
+    const auto graine = static_cast<unsigned>(entier_de_l_environnement("QUORVIK_SOAK_GRAINE", 1));
+    const auto debut = horloge::now();
+    std::string probleme;
+    const Tbilan b = joue_le_soak(parties, graine, &probleme);
+    const auto duree =
+        std::chrono::duration_cast<std::chrono::milliseconds>(horloge::now() - debut).count();
+    std::printf(
+        "soak: %d games (%d without ucinewgame), %d plies, %d searches, %d stops, %d pings, "
+        "%d take-backs, %d re-sent positions, RSS %ld kB after the first game, %ld kB at the "
+        "end, %lld ms\n",
+        b.parties, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops, b.pings, b.reprises,
+        b.renvois, b.memoire_debut, b.memoire_fin, static_cast<long long>(duree));
+    EXPECT_EQ(probleme, "");
+    EXPECT_EQ(b.parties, parties);
+    // Flat memory: the game's history is the only thing that grows, and it starts again
+    // with each game. The address sanitizer holds freed blocks back, so only a build
+    // without it can tell.
+    ASSERT_GT(b.memoire_debut, 0);
+    if (!SOUS_SANITISEUR) {
+        EXPECT_LE(b.memoire_fin, b.memoire_debut + 1024) << "kB";
+    }
+}
+
+}  // namespace
