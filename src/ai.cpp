@@ -358,6 +358,8 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
         copie_Techiquier(e, &copie);
         execute_coup(&copie, *n);
         total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
+        // A long count whose interface has gone away ends after the root move in progress.
+        if (sortie_abandonnee()) break;
     }
     total_destroy_liste(&liste);
     return total;

@@ -420,6 +420,8 @@ void ecoute_pendant_recherche() {
     }
 }
 
+int sortie_abandonnee() { return lecteur_parti(console.sortie); }
+
 int fin_demandee() {
     if (console.fin_vue) return 1;
     // A kept "quit" counts until the loop has taken it: a line such as "quitter", which

@@ -62,6 +62,8 @@ void arret_sur_fin(bool actif);
 void ecoute_pendant_recherche();
 // Whether a poll has met the end of input, or a kept line for the loop begins with "quit".
 int fin_demandee();
+// Whether nobody reads the answers any more: what is still being computed is lost.
+int sortie_abandonnee();
 
 // ---- Console print-outs ----
 void affichage_echiquier(const Techiquier* echiquier);

@@ -276,7 +276,7 @@ void commande_perft(Tpartie* p, const std::string& entree) {
         int32_t* const cibles[] = {&p->profondeur};
         scan_motif(entree, "perft depth %d", nullptr, cibles);
     }
-    for (int d = 1; d <= p->profondeur; d++) {
+    for (int d = 1; d <= p->profondeur && !sortie_abandonnee(); d++) {
         ecrit("%d > %lld\n", d, static_cast<long long>(perft(&p->echiquier, p->camp, d)));
     }
 }
