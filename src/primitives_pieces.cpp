@@ -7,20 +7,6 @@
 
 namespace {
 
-struct Tdecalage {
-    int ligne;
-    int colonne;
-};
-
-// Offsets (rows, columns) in the order in which each piece tries them; that order is
-// the order of the move list.
-constexpr Tdecalage SAUTS_CAVALIER[8] = {{2, 1},  {2, -1}, {-2, -1}, {-2, 1},
-                                         {1, 2},  {-1, 2}, {-1, -2}, {1, -2}};
-constexpr Tdecalage PAS_ROI[8] = {{1, -1}, {1, 1},   {1, 0},  {0, -1},
-                                  {0, 1},  {-1, -1}, {-1, 0}, {-1, 1}};
-constexpr Tdecalage RAYONS_FOU[4] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
-constexpr Tdecalage RAYONS_TOUR[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-
 int32_t code_en(const Techiquier* e, int ligne, int colonne) {
     return e->cases[index_case(ligne, colonne)];
 }

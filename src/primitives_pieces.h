@@ -5,6 +5,19 @@
 
 #include "primitives.h"
 
+// Offsets (rows, columns) in the order in which each piece tries them; that order is the
+// order of the move list.
+struct Tdecalage {
+    int ligne;
+    int colonne;
+};
+inline constexpr Tdecalage SAUTS_CAVALIER[8] = {{2, 1},  {2, -1}, {-2, -1}, {-2, 1},
+                                                {1, 2},  {-1, 2}, {-1, -2}, {1, -2}};
+inline constexpr Tdecalage PAS_ROI[8] = {{1, -1}, {1, 1},   {1, 0},  {0, -1},
+                                         {0, 1},  {-1, -1}, {-1, 0}, {-1, 1}};
+inline constexpr Tdecalage RAYONS_FOU[4] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+inline constexpr Tdecalage RAYONS_TOUR[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+
 // Pushes the move at the head when its destination is occupied, else appends it.
 void inserer_dans_liste(const Techiquier* echiquier, Tcoup coup, Tliste* liste);
 

@@ -9,19 +9,10 @@ namespace {
 
 // ---- Precomputed move and ray tables ----
 
-struct Tdecalage {
-    int ligne;
-    int colonne;
-};
-
-// The orders below are the generator's: they decide the order of the move list.
-constexpr Tdecalage SAUTS_CAVALIER[8] = {{2, 1},  {2, -1}, {-2, -1}, {-2, 1},
-                                         {1, 2},  {-1, 2}, {-1, -2}, {1, -2}};
-constexpr Tdecalage PAS_ROI[8] = {{1, -1}, {1, 1},   {1, 0},  {0, -1},
-                                  {0, 1},  {-1, -1}, {-1, 0}, {-1, 1}};
-// Bishop rays first, then rook rays: a queen walks them in this order.
-constexpr Tdecalage DIRECTIONS[8] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1},
-                                     {1, 0}, {-1, 0}, {0, 1},  {0, -1}};
+// The generator's offset tables; bishop rays first, then rook rays, as a queen walks them.
+constexpr Tdecalage DIRECTIONS[8] = {RAYONS_FOU[0],  RAYONS_FOU[1],  RAYONS_FOU[2],
+                                     RAYONS_FOU[3],  RAYONS_TOUR[0], RAYONS_TOUR[1],
+                                     RAYONS_TOUR[2], RAYONS_TOUR[3]};
 constexpr int PREMIER_RAYON_TOUR = 4;
 
 struct Tcibles {
