@@ -5,10 +5,51 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "divers.h"
 #include "primitives.h"
+
+// Under the address sanitizer the engine runs about ten times slower: tests then do less.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool SOUS_SANITISEUR = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool SOUS_SANITISEUR = true;
+#else
+constexpr bool SOUS_SANITISEUR = false;
+#endif
+#else
+constexpr bool SOUS_SANITISEUR = false;
+#endif
+
+// Installs a console reading `entree` and writing to memory for the life of the object.
+class Console {
+   public:
+    explicit Console(const std::string& entree = "") {
+        sortie_ = open_memstream(&tampon_, &taille_);
+        installe_console_texte(entree, sortie_);
+    }
+    ~Console() {
+        installe_console_texte("", stdout);
+        std::fclose(sortie_);
+        std::free(tampon_);
+    }
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+    std::string texte() {
+        std::fflush(sortie_);
+        return std::string(tampon_, taille_);
+    }
+
+   private:
+    char* tampon_ = nullptr;
+    size_t taille_ = 0;
+    FILE* sortie_ = nullptr;
+};
 
 // Runs the command loop in-process on a script; returns everything it printed.
 std::string execute_en_memoire(const std::string& script);

@@ -23,30 +23,6 @@
 
 namespace {
 
-// Installs a console reading `entree` and writing to memory for the life of the object.
-class Console {
-   public:
-    explicit Console(const std::string& entree = "") {
-        sortie_ = open_memstream(&tampon_, &taille_);
-        installe_console_texte(entree, sortie_);
-    }
-    ~Console() {
-        installe_console_texte("", stdout);
-        std::fclose(sortie_);
-        std::free(tampon_);
-    }
-    Console(const Console&) = delete;
-    Console& operator=(const Console&) = delete;
-    std::string texte() {
-        std::fflush(sortie_);
-        return std::string(tampon_, taille_);
-    }
-
-   private:
-    char* tampon_ = nullptr;
-    size_t taille_ = 0;
-    FILE* sortie_ = nullptr;
-};
 
 // Handles one command line with `attente` queued on the console; returns what it printed.
 std::string commande(Tpartie* p, const std::string& ligne, const std::string& attente = "") {

@@ -22,18 +22,6 @@ namespace {
 
 using horloge = std::chrono::steady_clock;
 
-// Under the address sanitizer the engine runs about ten times slower: shorter games then.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SOUS_SANITISEUR = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SOUS_SANITISEUR = true;
-#else
-constexpr bool SOUS_SANITISEUR = false;
-#endif
-#else
-constexpr bool SOUS_SANITISEUR = false;
-#endif
 
 // Every line read so far, for failure messages.
 std::string joint(const std::vector<std::string>& lues) {

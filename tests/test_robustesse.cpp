@@ -31,17 +31,6 @@ namespace {
 
 using horloge = std::chrono::steady_clock;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SOUS_SANITISEUR = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SOUS_SANITISEUR = true;
-#else
-constexpr bool SOUS_SANITISEUR = false;
-#endif
-#else
-constexpr bool SOUS_SANITISEUR = false;
-#endif
 
 const char* const ERREUR = "Commande non reconnue";
 
