@@ -1,7 +1,6 @@
 #include "ai.h"
 
 #include <array>
-#include <chrono>
 
 #include "divers.h"
 #include "primitives_listes.h"
@@ -133,11 +132,6 @@ const Tscores SCORE_PIECE = [] {
     return scores;
 }();
 
-int64_t millisecondes_monotones() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 
@@ -199,9 +193,11 @@ bool evaluation_apres(const Techiquier* e, int avant, Tdeplacement d, int* apres
 }
 
 // Looks at the input whenever another 1024 horizon evaluations have been made since
-// `avant` ("isready" is answered at once); this never changes what the search computes.
+// `avant` ("isready" is answered at once). Raises `arret` when the search must end now
+// ("stop", the time limit): every level then returns at once, and the root drops the
+// move in progress. Otherwise this never changes what the search computes.
 inline void ecoute_si_besoin(int64_t avant) {
-    if ((avant >> 10) != (node >> 10)) ecoute_pendant_recherche();
+    if ((avant >> 10) != (node >> 10) && ecoute_pendant_recherche()) arret = 1;
 }
 
 // The static score of the position after a move, `apres` being the board after it.
@@ -273,10 +269,11 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
             v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
         } else {
             v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, score_enfant);
-            if (c * alpha < c * v && c * v < c * beta) {
+            if (arret == 0 && c * alpha < c * v && c * v < c * beta) {
                 v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
             }
         }
+        if (arret != 0) return beta;  // cut short: the value no longer matters
         if (c * v >= c * beta) return beta;
         if (c * v > c * alpha) {
             alpha = v;
@@ -286,6 +283,14 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
     if (alpha_releve) return alpha;
     if (surete.en_echec) return (10 - profondeur) * statique - 7000 * c;
     return statique;
+}
+
+// The static score of the position after a move.
+int score_statique_apres(const Techiquier* e, Tcoup coup) {
+    Techiquier copie;
+    copie_Techiquier(e, &copie);
+    execute_coup(&copie, coup);
+    return evaluation_complete(&copie);
 }
 
 }  // namespace
@@ -305,13 +310,16 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) 
     int meilleur = c * -50000;
     int score_rapporte = 0;
     bool adopte = false;
-    const int64_t debut = millisecondes_monotones();
+    int termines = 0;
+    const int64_t debut = maintenant_ms();
 
     for (Tcoup* n = liste; n != nullptr && arret == 0;) {
         Techiquier copie;
         copie_Techiquier(e, &copie);
         execute_coup(&copie, *n);
         const int v = alpha_beta(&copie, adversaire(c), profondeur - 1, c * 10000, c * -10000);
+        if (arret != 0) break;  // cut inside this move: its partial score is not used
+        termines++;
         if (c * v > c * meilleur) {
             meilleur = v;
             *coup = fait_coup(n->ligne_depart, n->colonne_depart, n->ligne_arrivee,
@@ -322,14 +330,19 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) 
         n = n->suivant;
         arret = stop();
     }
-    // Scores beyond the starting bound can only come from absurd material; the first
-    // legal move is still a legal answer, where the previous move would not be.
     if (!adopte && liste != nullptr) {
-        *coup = fait_coup(liste->ligne_depart, liste->colonne_depart, liste->ligne_arrivee,
-                          liste->colonne_arrivee);
+        // A search cut before any move was done keeps the caller's move when it is legal
+        // here (the best move of an earlier depth of the same plan). Otherwise the first
+        // legal move is answered, as when no score beats the starting bound (only absurd
+        // material does that): a legal answer, where the previous move might not be.
+        if (termines > 0 || !est_dans_liste(*coup, liste)) {
+            *coup = fait_coup(liste->ligne_depart, liste->colonne_depart, liste->ligne_arrivee,
+                              liste->colonne_arrivee);
+        }
+        if (termines == 0) score_rapporte = c * score_statique_apres(e, *coup);
     }
 
-    const int64_t ecoule = millisecondes_monotones() - debut;
+    const int64_t ecoule = maintenant_ms() - debut;
     int64_t temps = 0, nps = 0;
     if (ecoule > 0) {
         temps = ecoule;

@@ -32,7 +32,10 @@ int evaluation_partiel(const Techiquier* echiquier, Tcoup coup, int total, int m
 int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha, int beta);
 
 // One search of fixed depth: the best move goes to *coup, one "info" line is printed, the
-// elapsed milliseconds are returned.
+// elapsed milliseconds are returned. A search cut short ("stop", a time limit: `arret` is
+// then 1) answers the best of the root moves it completed; when it completed none, *coup
+// stays if it is a legal move here (the caller's fallback), else the first legal move, and
+// the report gives the static score after it.
 int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup* coup);
 
 // Move-path counts: every node of the move tree from depth 1 to `profondeur`.

@@ -102,6 +102,7 @@ struct Tconsole {
     size_t position_mot = 0;              // where its next word starts
     FILE* sortie = stdout;
     std::chrono::steady_clock::time_point derniere_ecoute{};
+    int64_t echeance = INT64_MAX;         // monotonic ms past which a search ends
 };
 
 Tconsole console;
@@ -399,25 +400,52 @@ int stop() {
     const int classe = verification_saisie();
     // Input ended and no one reads the answers: the interface is gone, the search with it.
     const bool abandon = console.fin_vue && lecteur_parti(console.sortie);
-    return classe == 1 || (classe == 3 && (console.fin_arrete || abandon));
+    return classe == 1 || (classe == 3 && (console.fin_arrete || abandon)) || echeance_passee();
 }
 
 void arret_sur_fin(bool actif) { console.fin_arrete = actif; }
 
-void ecoute_pendant_recherche() {
+int64_t maintenant_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void fixe_echeance(int64_t limite_ms) { console.echeance = limite_ms; }
+
+void leve_echeance() { console.echeance = INT64_MAX; }
+
+int echeance_passee() { return console.echeance != INT64_MAX && maintenant_ms() >= console.echeance; }
+
+int ecoute_pendant_recherche() {
+    if (echeance_passee()) return 1;
     const auto maintenant = std::chrono::steady_clock::now();
-    if (maintenant - console.derniere_ecoute < std::chrono::milliseconds(5)) return;
+    if (maintenant - console.derniere_ecoute < std::chrono::milliseconds(5)) return 0;
     console.derniere_ecoute = maintenant;
     remplit(false);
     std::string ligne;
-    while (extrait_ligne(&ligne)) {
+    while (extrait_ligne(&ligne) || (console.fin && lit_ligne_brute(&ligne))) {
         coupe_au_nul(&ligne);
+        console.a_classer.push_back(std::move(ligne));
+    }
+    // The lines in arrival order, up to the first that ends the search: what follows it
+    // belongs to the next search or to the command loop.
+    while (!console.a_classer.empty()) {
+        ligne = std::move(console.a_classer.front());
+        console.a_classer.pop_front();
+        if (commence_par(ligne, "stop")) return 1;
         if (est_isready(ligne)) {
             ecrit("readyok\n");
-        } else {
-            console.a_classer.push_back(std::move(ligne));
+            continue;
         }
+        const bool quitte = commence_par(ligne, "quit");
+        console.gardees.push_back(std::move(ligne));
+        if (quitte && console.fin_arrete) return 1;
     }
+    if (console.fin) {
+        console.fin_vue = true;
+        if (console.fin_arrete || lecteur_parti(console.sortie)) return 1;
+    }
+    return 0;
 }
 
 int sortie_abandonnee() { return lecteur_parti(console.sortie); }

@@ -3,6 +3,7 @@
 #ifndef QUORVIK_DIVERS_H
 #define QUORVIK_DIVERS_H
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -52,14 +53,24 @@ int bioskey();
 // other than "stop" and "isready" is kept for the command loop.
 int verification_saisie();
 // 1 when the waiting line was "stop"; also for "quit" and the end of input while
-// `arret_sur_fin` is on.
+// `arret_sur_fin` is on, and once the time limit has passed.
 int stop();
 // For a search that has no end of its own ("go infinite"): "quit" or the end of input
-// stops it after the root move in progress, as "stop" does.
+// stops it, as "stop" does.
 void arret_sur_fin(bool actif);
 // Called from inside a root move: reads what has arrived without blocking, answers
-// "isready" at once and keeps the rest for the next poll. Cheap when called often.
-void ecoute_pendant_recherche();
+// "isready" at once and keeps the other lines for the command loop. Returns 1 when the
+// search must end now: a "stop" read (and consumed; the lines after it wait for the next
+// search or the loop), "quit" or the end of input while `arret_sur_fin` is on, an
+// interface gone, or the time limit passed. Cheap when called often.
+int ecoute_pendant_recherche();
+// The monotonic clock in milliseconds.
+int64_t maintenant_ms();
+// A time limit (monotonic milliseconds) past which a running search ends as on "stop";
+// `leve_echeance` removes it.
+void fixe_echeance(int64_t limite_ms);
+void leve_echeance();
+int echeance_passee();
 // Whether a poll has met the end of input, or a kept line for the loop begins with "quit".
 int fin_demandee();
 // Whether nobody reads the answers any more: what is still being computed is lost.

@@ -11,7 +11,8 @@
 //                  "Commande non reconnue" when it is not from startpos or the last move is
 //                  malformed
 //   go          -> "go depth N" | "go infinite" | "go wtime W btime B [winc I binc I]
-//                  [movestogo M]" | "go movestogo M btime B wtime W" | "go" (deepening):
+//                  [movestogo M]" | "go movestogo M btime B wtime W" (never past half of
+//                  the clock) | "go movetime N" (answers within N ms) | "go" (deepening):
 //                  one "info ..." line per search, then "bestmove m" ("0000" when there is
 //                  no legal move); m is played on the board
 //   perft       -> "perft [depth N]": "d > count" for d = 1..N (N = 4 by default)
@@ -19,12 +20,14 @@
 //   stop, ponderhit, test -> nothing (outside a search)
 //   quit        -> ends the loop; so does the end of input
 //   other words -> "Commande non reconnue"
-// While a search runs, input is still read: "stop" ends the search after the root move in
-// progress, "isready" is answered at once, and every other line ("quit" included) waits
-// and is handled here, in order, once "bestmove" is out. "go infinite" also ends on
-// "quit" or at the end of input.
+// While a search runs, input is still read: "stop" ends the search at once (the answer is
+// the best root move it has finished), "isready" is answered at once, and every other line
+// ("quit" included) waits and is handled here, in order, once "bestmove" is out.
+// "go infinite" also ends at once on "quit" or at the end of input.
 #include "gui_xboard.h"
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +39,7 @@
 
 #include "ai.h"
 #include "divers.h"
+#include "primitives_listes.h"
 #include "primitives_pieces.h"
 
 namespace {
@@ -203,20 +207,42 @@ int64_t cherche(Tpartie* p, int profondeur) {
     return choix_coup(&p->echiquier, p->camp, profondeur, &p->coup);
 }
 
-// Searches at depths 5, 6, ... while each search takes under 2000 ms, up to depth 19.
-void approfondit_depuis_5(Tpartie* p, bool sans_coup) {
+// The first legal move of the side to move, the answer of a search cut before it has
+// finished any move; false when there is none.
+bool premier_coup_legal(const Tpartie* p, Tcoup* coup) {
+    Tliste liste;
+    init_liste(&liste);
+    generateur(&p->echiquier, p->camp, &liste);
+    enleve_pos_echec(&p->echiquier, &liste);
+    const bool trouve = liste != nullptr;
+    if (trouve) {
+        *coup = fait_coup(liste->ligne_depart, liste->colonne_depart, liste->ligne_arrivee,
+                          liste->colonne_arrivee);
+    }
+    total_destroy_liste(&liste);
+    return trouve;
+}
+
+// Searches at depths 5, 6, ... up to 19. Without a time per move (`temps_fixe` < 0) a
+// search of 2000 ms or more is the last; with one, a new depth starts only while less
+// than half of it has been used since `debut`. No depth starts past the time limit.
+void approfondit_depuis_5(Tpartie* p, bool sans_coup, int64_t debut = 0,
+                          int64_t temps_fixe = -1) {
     p->profondeur = 5;
     for (;;) {
         const int64_t t = cherche(p, p->profondeur);
         p->profondeur++;
-        if (t >= 2000 || arret || p->profondeur > 19 || sans_coup) return;
+        if (arret || p->profondeur > 19 || sans_coup || echeance_passee()) return;
+        if (temps_fixe < 0 ? t >= 2000 : 2 * (maintenant_ms() - debut) >= temps_fixe) return;
     }
 }
 
-void plan_selon_budget(Tpartie* p, bool sans_coup) {
+void plan_selon_budget(Tpartie* p, bool sans_coup, int64_t debut) {
     if (p->coups_restants <= 0) p->coups_restants = 1;
     const int32_t temps_propre = p->camp == BLANC ? p->temps_blanc : p->temps_noir;
     p->temps_par_coup = temps_propre / p->coups_restants;
+    // Never a loss on time: no search runs past half of the time left on the clock.
+    fixe_echeance(debut + temps_propre / 2);
     if (p->temps_par_coup > 15000) {
         approfondit_depuis_5(p, sans_coup);
     } else if (p->temps_par_coup > 5000 ||
@@ -227,9 +253,45 @@ void plan_selon_budget(Tpartie* p, bool sans_coup) {
     }
 }
 
+// "movetime N" among the words of a go line (the word in any case, N an optionally signed
+// decimal number).
+bool lit_movetime(const std::string& entree, int64_t* temps) {
+    const std::vector<std::string> liste = mots(entree);
+    for (size_t k = 1; k + 1 < liste.size(); k++) {
+        if (!egal_sans_casse(liste[k], "movetime")) continue;
+        const std::string& nombre = liste[k + 1];
+        size_t i = nombre[0] == '-' || nombre[0] == '+' ? 1 : 0;
+        if (i == nombre.size()) return false;
+        int64_t valeur = 0;
+        for (; i < nombre.size(); i++) {
+            if (!std::isdigit(static_cast<unsigned char>(nombre[i]))) return false;
+            if (valeur < INT32_MAX) valeur = valeur * 10 + (nombre[i] - '0');
+        }
+        *temps = nombre[0] == '-' ? -valeur : valeur;
+        return true;
+    }
+    return false;
+}
+
+// A fixed time per move: deepening from depth 5, cut a little before the time is up so
+// that the answer reaches the interface in time; no time at all: one search of one ply.
+void plan_temps_fixe(Tpartie* p, bool sans_coup, int64_t debut, int64_t temps) {
+    if (temps <= 0) {
+        p->profondeur = 1;
+        cherche(p, p->profondeur);
+        return;
+    }
+    const int64_t marge = std::min<int64_t>(50, temps / 2);
+    fixe_echeance(debut + temps - marge);
+    approfondit_depuis_5(p, sans_coup, debut, temps);
+}
+
 void commande_go(Tpartie* p, const std::string& entree) {
+    const int64_t debut = maintenant_ms();
     scan_motif(entree, "go %s", &p->mot);
-    const bool sans_coup = echec_mat(&p->echiquier, p->camp) != 0;
+    // Set before any search, so that a search cut at once still answers a legal move.
+    const bool sans_coup = !premier_coup_legal(p, &p->coup);
+    int64_t temps_fixe = 0;
     if (egal_sans_casse(p->mot, "depth")) {
         int32_t* const cibles[] = {&p->profondeur};
         scan_motif(entree, "go depth %d", nullptr, cibles);
@@ -250,16 +312,19 @@ void commande_go(Tpartie* p, const std::string& entree) {
         int32_t* const cibles[] = {&p->temps_blanc, &p->temps_noir, &p->increment_blanc,
                                    &p->increment_noir, &p->coups_restants};
         scan_motif(entree, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
-        plan_selon_budget(p, sans_coup);
+        plan_selon_budget(p, sans_coup, debut);
     } else if (egal_sans_casse(p->mot, "movestogo")) {
         p->profondeur = 5;
         p->coups_restants = 10;
         int32_t* const cibles[] = {&p->coups_restants, &p->temps_noir, &p->temps_blanc};
         scan_motif(entree, "go movestogo %d btime %d wtime %d", nullptr, cibles);
-        plan_selon_budget(p, sans_coup);
+        plan_selon_budget(p, sans_coup, debut);
+    } else if (lit_movetime(entree, &temps_fixe)) {
+        plan_temps_fixe(p, sans_coup, debut, temps_fixe);
     } else {
         approfondit_depuis_5(p, sans_coup);
     }
+    leve_echeance();
 
     if (sans_coup) {
         ecrit("bestmove 0000\n");

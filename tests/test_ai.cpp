@@ -764,6 +764,78 @@ TEST(Racine, StopApresLePremierCoup) {
     EXPECT_EQ(r.noeuds, 20);
 }
 
+// A search cut inside a root move ("stop" read by the poll within the move, or the time
+// limit) drops that move: it answers the best of the moves it finished, as a search of
+// those moves alone would, and reports the nodes counted so far.
+TEST(Racine, CoupeeDansUnCoup) {
+    const Tposition espagnole{position_apres("e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6"), BLANC};
+    const std::vector<Tcoup> coups = coups_racine(espagnole.echiquier, BLANC);
+    const int d = 5;
+    ASSERT_GE(choix_reference(espagnole.echiquier, BLANC, d, 1).horizons, 2048);
+
+    // "stop" waiting from the start: read by the first poll, inside the first move. None
+    // finished: a legal caller's move stands (the best of an earlier depth), else the
+    // first legal move; each with its static score.
+    for (const Tcoup repli : {coups[5], fait_coup(0, 0, 0, 0)}) {
+        Tcoup coup = repli;
+        Trapport r;
+        cherche(espagnole.echiquier, BLANC, d, &coup, &r, "stop\n");
+        EXPECT_EQ(arret, 1);
+        const Tcoup attendu = comp_Tcoup(repli, coups[5]) ? coups[5] : coups[0];
+        EXPECT_TRUE(comp_Tcoup(coup, attendu)) << r.pv;
+        EXPECT_EQ(r.pv, en_texte(attendu));
+        const Techiquier enfant = apres(espagnole.echiquier, attendu);
+        EXPECT_EQ(r.score, evaluation_complete(&enfant));
+        EXPECT_GE(r.noeuds, 1024);
+        EXPECT_LT(r.noeuds, choix_reference(espagnole.echiquier, BLANC, d, 1).horizons);
+    }
+
+    // Time limits at several points of the search (already past, then fractions of the
+    // whole search's time): the answer and score are those of the finished moves, whose
+    // count follows from the nodes reported.
+    Tcoup entier = fait_coup(0, 0, 0, 0);
+    Trapport r_entier;
+    const int64_t t = cherche(espagnole.echiquier, BLANC, d, &entier, &r_entier);
+    for (const int64_t limite_ms : {int64_t{-1}, 1 + t / 8, 1 + t / 3, 1 + 2 * t / 3}) {
+        Tcoup coup = fait_coup(0, 0, 0, 0);
+        Trapport r;
+        {
+            Console console;
+            fixe_echeance(maintenant_ms() + limite_ms);
+            choix_coup(&espagnole.echiquier, BLANC, d, &coup);
+            leve_echeance();
+            ASSERT_TRUE(lit_rapport(console.texte(), &r));
+        }
+        // The reference's root loop, one move at a time, as far as the nodes reported.
+        Tchoix fait;
+        size_t termines = 0;
+        int meilleur = -50000;
+        for (; termines < coups.size(); termines++) {
+            const Techiquier enfant = apres(espagnole.echiquier, coups[termines]);
+            int64_t horizons = fait.horizons;
+            const int v = recherche_reference(enfant, NOIR, d - 1, 10000, -10000, &horizons);
+            if (horizons > r.noeuds) break;
+            fait.horizons = horizons;
+            if (v > meilleur) {
+                meilleur = v;
+                fait.coup = coups[termines];
+                fait.score_rapporte = evaluation_complete(&enfant);
+            }
+        }
+        if (termines == 0) {
+            EXPECT_TRUE(comp_Tcoup(coup, coups[0])) << limite_ms << " ms: " << r.pv;
+            const Techiquier enfant = apres(espagnole.echiquier, coups[0]);
+            EXPECT_EQ(r.score, evaluation_complete(&enfant)) << limite_ms << " ms";
+        } else {
+            EXPECT_TRUE(comp_Tcoup(coup, fait.coup)) << limite_ms << " ms: " << r.pv;
+            EXPECT_EQ(r.score, fait.score_rapporte) << limite_ms << " ms";
+        }
+        if (termines < coups.size()) {
+            EXPECT_EQ(arret, 1) << limite_ms << " ms";
+        }
+    }
+}
+
 TEST(Racine, SansCoupLegal) {
     const Techiquier mat = position_apres("f2f3 e7e5 g2g4 d8h4");
     const Techiquier pat = plateau({".......k", "........", "......Q.", "........", "........",

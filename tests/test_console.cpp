@@ -476,19 +476,55 @@ TEST(Sondage, AuDelaDuPlafondLaSuiteNEstPasUneLigne) {
 }
 
 TEST(Sondage, EcouteEnCoursDeCoupRepondIsreadyEtGardeLeReste) {
+    // "stop" ends the search at once; the lines before it wait for the loop, the lines
+    // after it for the next poll (they may belong to the next search).
     Tsortie sortie;
-    installe_console_texte("setoption name x\nisready\nstop\nquit\n", sortie.flux);
-    ecoute_pendant_recherche();
+    installe_console_texte("setoption name x\nisready\nstop\ngo infinite\nstop\n", sortie.flux);
+    EXPECT_EQ(ecoute_pendant_recherche(), 1);
     EXPECT_EQ(sortie.texte(), "readyok\n");
-    EXPECT_EQ(verification_saisie(), 0);  // setoption, kept
+    EXPECT_EQ(verification_saisie(), 0);  // go infinite, kept
     EXPECT_EQ(verification_saisie(), 1);
     std::string ligne;
-    for (const char* attendue : {"setoption name x", "quit"}) {
+    for (const char* attendue : {"setoption name x", "go infinite"}) {
         ASSERT_TRUE(lit_commande(&ligne));
         EXPECT_EQ(ligne, attendue);
     }
     EXPECT_FALSE(lit_commande(&ligne));
     EXPECT_EQ(sortie.texte(), "readyok\n");
+}
+
+TEST(Sondage, EcouteArreteSurQuitFinEtEcheance) {
+    std::string ligne;
+    {
+        // Without a search that needs it, "quit" and the end of input only wait.
+        Tsortie sortie;
+        installe_console_texte("position startpos\nquit\n", sortie.flux);
+        EXPECT_EQ(ecoute_pendant_recherche(), 0);
+        EXPECT_EQ(fin_demandee(), 1);
+        for (const char* attendue : {"position startpos", "quit"}) {
+            ASSERT_TRUE(lit_commande(&ligne));
+            EXPECT_EQ(ligne, attendue);
+        }
+    }
+    for (const char* texte : {"isready\nquit\n", "ucinewgame", ""}) {
+        Tsortie sortie;
+        installe_console_texte(texte, sortie.flux);
+        arret_sur_fin(true);
+        EXPECT_EQ(ecoute_pendant_recherche(), 1) << texte;
+        arret_sur_fin(false);
+    }
+    {
+        Tsortie sortie;
+        installe_console_texte("", sortie.flux);
+        fixe_echeance(maintenant_ms() + 60000);
+        EXPECT_EQ(echeance_passee(), 0);
+        fixe_echeance(maintenant_ms() - 1);
+        EXPECT_EQ(echeance_passee(), 1);
+        EXPECT_EQ(ecoute_pendant_recherche(), 1);
+        EXPECT_EQ(stop(), 1);
+        leve_echeance();
+        EXPECT_EQ(echeance_passee(), 0);
+    }
 }
 
 TEST(Sondage, TuyauVideRienNEstLu) {
@@ -551,11 +587,10 @@ TEST(Sondage, TuyauEcouteEnCoursDeCoup) {
     Tsortie sortie;
     Ttuyau tuyau(sortie.flux);
     tuyau.ecrit_texte("isready\ngo depth 2\nstop\n");
-    ecoute_pendant_recherche();
+    EXPECT_EQ(ecoute_pendant_recherche(), 1);
     EXPECT_EQ(sortie.texte(), "readyok\n");
     EXPECT_EQ(sans_attendre(tuyau, verification_saisie), 0);
-    EXPECT_EQ(sans_attendre(tuyau, stop), 1);
-    EXPECT_EQ(sans_attendre(tuyau, verification_saisie), 0);
+    EXPECT_EQ(sans_attendre(tuyau, stop), 0);
     std::string ligne;
     ASSERT_TRUE(lit_commande(&ligne));
     EXPECT_EQ(ligne, "go depth 2");

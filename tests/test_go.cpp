@@ -210,6 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
         Tcas_plan{"go", BLANC, DEPUIS_5, -1, -1, 7},
         Tcas_plan{"go ponder", NOIR, DEPUIS_5, -1, -1, 7},
         Tcas_plan{"go movetime 1000", BLANC, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go ponder MoveTime 900 nodes 5", NOIR, DEPUIS_5, -1, -1, 7},
+        // No time at all: one search of one ply.
+        Tcas_plan{"go movetime 0", BLANC, {1}, -1, -1, 1},
+        Tcas_plan{"go movetime -40", NOIR, {1}, -1, -1, 1},
+        Tcas_plan{"go movetime", BLANC, DEPUIS_5, -1, -1, 7},
         Tcas_plan{"go nodes 100", BLANC, DEPUIS_5, -1, -1, 7},
         Tcas_plan{"go btime 300000 wtime 300000 movestogo 40", BLANC, DEPUIS_5, -1, -1, 7}));
 

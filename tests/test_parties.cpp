@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <iostream>
@@ -326,4 +327,118 @@ TEST(Parties, ScriptEntierEnUneFois) {
     uint64_t feuilles = 0;
     ASSERT_TRUE(perft_arbitre(&arbitre, coup, 2, &feuilles));
     EXPECT_EQ(l[3], "2 > " + std::to_string(20 + feuilles)) << sortie;
+}
+
+namespace {
+
+const std::string ESPAGNOLE = "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7";
+
+// Milliseconds from sending `commande` until the "bestmove" line; the lines read go to
+// *lues. -1 when no answer comes within a minute.
+int64_t delai_de_reponse(Tmoteur* m, const std::string& commande, std::vector<std::string>* lues) {
+    const auto envoi = horloge::now();
+    envoie(m, commande);
+    if (!attend_ligne(m, "bestmove", lues, 60000)) return -1;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(horloge::now() - envoi).count();
+}
+
+// The info line before "bestmove" names the same move, and it is legal.
+void verifie_reponse(const std::string& partie, const std::vector<std::string>& lues) {
+    ASSERT_GE(lues.size(), 2u) << joint(lues);
+    const std::string coup = mot_apres(lues.back(), "bestmove ");
+    EXPECT_TRUE(legal_pour_le_moteur(partie, coup)) << joint(lues);
+    EXPECT_EQ(mot_apres(lues[lues.size() - 2], " pv "), coup) << joint(lues);
+}
+
+}  // namespace
+
+// "stop" in the middle of a root move that takes seconds is answered within a few
+// milliseconds, by a fixed-depth search and by "go infinite" deep in its deepening.
+// The median of three stops must be within 20 ms; a loaded machine may delay one.
+TEST(Chronometre, StopRepondAussitot) {
+    Tmoteur m = lance_moteur();
+    Tgarde_moteur garde{&m};
+    prepare_moteur(&m);
+    for (const char* go : {"go depth 12", "go infinite"}) {
+        std::vector<int64_t> delais;
+        for (const int attente_ms : {300, 700, 1500}) {
+            envoie(&m, "position startpos moves " + ESPAGNOLE + "\n" + go + "\n");
+            usleep(static_cast<useconds_t>(attente_ms) * 1000);
+            std::vector<std::string> lues;
+            const int64_t delai = delai_de_reponse(&m, "stop\n", &lues);
+            ASSERT_GE(delai, 0) << go << ": no answer after stop";
+            verifie_reponse(ESPAGNOLE, lues);
+            delais.push_back(delai);
+            EXPECT_LT(delai, 250) << go << " stopped after " << attente_ms << " ms";
+        }
+        std::sort(delais.begin(), delais.end());
+        EXPECT_LE(delais[1], 20) << go << ": median delay of stop " << delais[1] << " ms";
+    }
+    quitte(&m);
+}
+
+// "go movetime N" answers before N milliseconds have passed, from N = 10 ms to 2 s, from
+// an opening, a middlegame and an endgame. A sample over N is taken again once, since a
+// loaded machine may hold the engine back; the second must be in time.
+TEST(Chronometre, MovetimeRepondDansLeTemps) {
+    const std::string finale =
+        "e2e4 d7d5 e4d5 d8d5 b1c3 d5a5 d2d4 g8f6 g1f3 c8f5 f3e5 c7c6 g2g4 f5e4 f2f3 e4g6 h2h4 "
+        "b8d7 e5g6 h7g6 c1d2 e7e6 c3e4 a5b6 e4f6 g7f6";
+    Tmoteur m = lance_moteur();
+    Tgarde_moteur garde{&m};
+    prepare_moteur(&m);
+    for (const std::string& partie : {std::string(), ESPAGNOLE, finale}) {
+        for (const int n : {10, 40, 150, 600, 2000}) {
+            const std::string commande = "position startpos" +
+                                         (partie.empty() ? "" : " moves " + partie) +
+                                         "\ngo movetime " + std::to_string(n) + "\n";
+            std::vector<std::string> lues;
+            int64_t delai = delai_de_reponse(&m, commande, &lues);
+            if (delai >= n) {
+                lues.clear();
+                delai = delai_de_reponse(&m, commande, &lues);
+            }
+            ASSERT_GE(delai, 0) << "no answer to go movetime " << n;
+            EXPECT_LT(delai, n) << "go movetime " << n << " after " << partie;
+            verifie_reponse(partie, lues);
+            // Deepening from 5 plies, one line per search.
+            int attendue = 5;
+            for (const std::string& l : lues) {
+                if (l.rfind("info ", 0) != 0) continue;
+                EXPECT_EQ(mot_apres(l, "depth "), std::to_string(attendue++)) << joint(lues);
+            }
+        }
+    }
+    quitte(&m);
+}
+
+// With little time left on the clock no search runs past half of it, whatever the depth
+// the budget chose: 1.5 s for the last move of a control, then 40 ms. A late sample is
+// taken again once, as above.
+TEST(Chronometre, HorlogeRespectee) {
+    Tmoteur m = lance_moteur();
+    Tgarde_moteur garde{&m};
+    prepare_moteur(&m);
+    struct Tcas {
+        const char* go;
+        int limite_ms;
+    };
+    for (const Tcas& cas : {Tcas{"go wtime 1500 btime 1500 winc 0 binc 0 movestogo 1", 1500},
+                            Tcas{"go movestogo 1 btime 1500 wtime 1500", 1500},
+                            Tcas{"go wtime 40 btime 40 winc 0 binc 0 movestogo 1", 40},
+                            Tcas{"go wtime 40 btime 40 winc 1000 binc 1000", 40}}) {
+        for (const std::string& partie : {ESPAGNOLE, ESPAGNOLE + " f1e1"}) {
+            const std::string commande = "position startpos moves " + partie + "\n" + cas.go + "\n";
+            std::vector<std::string> lues;
+            int64_t delai = delai_de_reponse(&m, commande, &lues);
+            if (delai >= cas.limite_ms) {
+                lues.clear();
+                delai = delai_de_reponse(&m, commande, &lues);
+            }
+            ASSERT_GE(delai, 0) << cas.go;
+            EXPECT_LT(delai, cas.limite_ms) << cas.go << " after " << partie;
+            verifie_reponse(partie, lues);
+        }
+    }
+    quitte(&m);
 }
