@@ -303,7 +303,7 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) 
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
-    enleve_pos_echec(e, &liste);
+    enleve_pos_echec_rapide(e, &liste);
 
     arret = 0;
     node = 0;
@@ -364,7 +364,7 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
-    enleve_pos_echec(e, &liste);
+    enleve_pos_echec_rapide(e, &liste);
     int64_t total = 0;
     for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
         Techiquier copie;

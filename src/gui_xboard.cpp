@@ -207,44 +207,35 @@ int64_t cherche(Tpartie* p, int profondeur) {
     return choix_coup(&p->echiquier, p->camp, profondeur, &p->coup);
 }
 
-// The first legal move of the side to move, the answer of a search cut before it has
-// finished any move; false when there is none.
-bool premier_coup_legal(const Tpartie* p, Tcoup* coup) {
-    Tliste liste;
-    init_liste(&liste);
-    generateur(&p->echiquier, p->camp, &liste);
-    enleve_pos_echec(&p->echiquier, &liste);
-    const bool trouve = liste != nullptr;
-    if (trouve) {
-        *coup = fait_coup(liste->ligne_depart, liste->colonne_depart, liste->ligne_arrivee,
-                          liste->colonne_arrivee);
-    }
-    total_destroy_liste(&liste);
-    return trouve;
-}
+// No position has this move (its squares are the same): put in place before the first
+// search of a "go", it is still there after a search only when the side to move has no
+// legal move, since a search hands back a legal move whenever there is one, even when it
+// is cut before it has finished any.
+Tcoup aucun_coup() { return fait_coup(0, 0, 0, 0); }
+
+bool sans_coup_legal(const Tpartie* p) { return comp_Tcoup(p->coup, aucun_coup()) != 0; }
 
 // Searches at depths 5, 6, ... up to 19. Without a time per move (`temps_fixe` < 0) a
 // search of 2000 ms or more is the last; with one, a new depth starts only while less
 // than half of it has been used since `debut`. No depth starts past the time limit.
-void approfondit_depuis_5(Tpartie* p, bool sans_coup, int64_t debut = 0,
-                          int64_t temps_fixe = -1) {
+void approfondit_depuis_5(Tpartie* p, int64_t debut = 0, int64_t temps_fixe = -1) {
     p->profondeur = 5;
     for (;;) {
         const int64_t t = cherche(p, p->profondeur);
         p->profondeur++;
-        if (arret || p->profondeur > 19 || sans_coup || echeance_passee()) return;
+        if (arret || p->profondeur > 19 || sans_coup_legal(p) || echeance_passee()) return;
         if (temps_fixe < 0 ? t >= 2000 : 2 * (maintenant_ms() - debut) >= temps_fixe) return;
     }
 }
 
-void plan_selon_budget(Tpartie* p, bool sans_coup, int64_t debut) {
+void plan_selon_budget(Tpartie* p, int64_t debut) {
     if (p->coups_restants <= 0) p->coups_restants = 1;
     const int32_t temps_propre = p->camp == BLANC ? p->temps_blanc : p->temps_noir;
     p->temps_par_coup = temps_propre / p->coups_restants;
     // Never a loss on time: no search runs past half of the time left on the clock.
     fixe_echeance(debut + temps_propre / 2);
     if (p->temps_par_coup > 15000) {
-        approfondit_depuis_5(p, sans_coup);
+        approfondit_depuis_5(p);
     } else if (p->temps_par_coup > 5000 ||
                (p->temps_par_coup > 2000 && p->coups_restants > 10)) {
         cherche(p, p->profondeur);
@@ -275,7 +266,7 @@ bool lit_movetime(const std::string& entree, int64_t* temps) {
 
 // A fixed time per move: deepening from depth 5, cut a little before the time is up so
 // that the answer reaches the interface in time; no time at all: one search of one ply.
-void plan_temps_fixe(Tpartie* p, bool sans_coup, int64_t debut, int64_t temps) {
+void plan_temps_fixe(Tpartie* p, int64_t debut, int64_t temps) {
     if (temps <= 0) {
         p->profondeur = 1;
         cherche(p, p->profondeur);
@@ -283,14 +274,14 @@ void plan_temps_fixe(Tpartie* p, bool sans_coup, int64_t debut, int64_t temps) {
     }
     const int64_t marge = std::min<int64_t>(50, temps / 2);
     fixe_echeance(debut + temps - marge);
-    approfondit_depuis_5(p, sans_coup, debut, temps);
+    approfondit_depuis_5(p, debut, temps);
 }
 
 void commande_go(Tpartie* p, const std::string& entree) {
     const int64_t debut = maintenant_ms();
     scan_motif(entree, "go %s", &p->mot);
-    // Set before any search, so that a search cut at once still answers a legal move.
-    const bool sans_coup = !premier_coup_legal(p, &p->coup);
+    // A search cut at once then answers the first legal move, not a move of the past.
+    p->coup = aucun_coup();
     int64_t temps_fixe = 0;
     if (egal_sans_casse(p->mot, "depth")) {
         int32_t* const cibles[] = {&p->profondeur};
@@ -304,7 +295,7 @@ void commande_go(Tpartie* p, const std::string& entree) {
         do {
             cherche(p, p->profondeur);
             p->profondeur++;
-        } while (!arret && !sans_coup && !fin_demandee());
+        } while (!arret && !sans_coup_legal(p) && !fin_demandee());
         arret_sur_fin(false);
     } else if (egal_sans_casse(p->mot, "wtime")) {
         p->profondeur = 5;
@@ -312,21 +303,21 @@ void commande_go(Tpartie* p, const std::string& entree) {
         int32_t* const cibles[] = {&p->temps_blanc, &p->temps_noir, &p->increment_blanc,
                                    &p->increment_noir, &p->coups_restants};
         scan_motif(entree, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
-        plan_selon_budget(p, sans_coup, debut);
+        plan_selon_budget(p, debut);
     } else if (egal_sans_casse(p->mot, "movestogo")) {
         p->profondeur = 5;
         p->coups_restants = 10;
         int32_t* const cibles[] = {&p->coups_restants, &p->temps_noir, &p->temps_blanc};
         scan_motif(entree, "go movestogo %d btime %d wtime %d", nullptr, cibles);
-        plan_selon_budget(p, sans_coup, debut);
+        plan_selon_budget(p, debut);
     } else if (lit_movetime(entree, &temps_fixe)) {
-        plan_temps_fixe(p, sans_coup, debut, temps_fixe);
+        plan_temps_fixe(p, debut, temps_fixe);
     } else {
-        approfondit_depuis_5(p, sans_coup);
+        approfondit_depuis_5(p);
     }
     leve_echeance();
 
-    if (sans_coup) {
+    if (sans_coup_legal(p)) {
         ecrit("bestmove 0000\n");
         return;
     }

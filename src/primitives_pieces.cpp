@@ -4,6 +4,7 @@
 
 #include "divers.h"
 #include "primitives_listes.h"
+#include "primitives_rapides.h"
 
 namespace {
 
@@ -200,12 +201,20 @@ int echec(const Techiquier* e, couleur c) {
     return attaque;
 }
 
-void clouage(const Techiquier* e, Tcoup coup, Tliste* liste) {
+namespace {
+
+// The check test of the legality filter: the straightforward one on the whole opponent
+// list, or the fast one (same answers) of the search's inner loops.
+int en_echec(const Techiquier* e, couleur c, bool rapide) {
+    return rapide ? echec_rapide(e, c) : echec(e, c);
+}
+
+void retire_si_en_echec(const Techiquier* e, Tcoup coup, Tliste* liste, bool rapide) {
     Techiquier copie;
     copie_Techiquier(e, &copie);
     execute_coup(&copie, coup);
     const int32_t code = code_en(e, coup.ligne_depart, coup.colonne_depart);
-    if (!echec(&copie, piece_couleur(code))) return;
+    if (!en_echec(&copie, piece_couleur(code), rapide)) return;
     supprimer_dans_liste(coup, liste);
     if (valeur_absolue(code) != ROI) return;
     // A king that may not step one column aside may not castle toward that side either.
@@ -222,21 +231,34 @@ void clouage(const Techiquier* e, Tcoup coup, Tliste* liste) {
     if (est_dans_liste(castling, *liste)) supprimer_dans_liste(castling, liste);
 }
 
-void enleve_pos_echec(const Techiquier* e, Tliste* liste) {
+void filtre_legal(const Techiquier* e, Tliste* liste, bool rapide) {
     // Each move of the list as it stands now is tested once, in order, by value: a test
     // may release nodes (an equal move further on included), never a value kept here.
     std::vector<Tcoup> a_tester;
+    a_tester.reserve(static_cast<size_t>(longueur_liste(*liste)));
     for (Tcoup* n = *liste; n != nullptr; n = n->suivant) a_tester.push_back(*n);
-    for (const Tcoup& coup : a_tester) clouage(e, coup, liste);
+    for (const Tcoup& coup : a_tester) retire_si_en_echec(e, coup, liste, rapide);
 
     if (*liste == nullptr) return;
     const couleur c = piece_couleur(code_en(e, (*liste)->ligne_depart, (*liste)->colonne_depart));
     if (c == 0) return;
     const int base = ligne_de_base(c);
-    if (code_en(e, base, 4) * c == ROI && echec(e, c)) {
+    if (code_en(e, base, 4) * c == ROI && en_echec(e, c, rapide)) {
         supprimer_dans_liste(fait_coup(base, 4, base, 2), liste);
         supprimer_dans_liste(fait_coup(base, 4, base, 6), liste);
     }
+}
+
+}  // namespace
+
+void clouage(const Techiquier* e, Tcoup coup, Tliste* liste) {
+    retire_si_en_echec(e, coup, liste, false);
+}
+
+void enleve_pos_echec(const Techiquier* e, Tliste* liste) { filtre_legal(e, liste, false); }
+
+void enleve_pos_echec_rapide(const Techiquier* e, Tliste* liste) {
+    filtre_legal(e, liste, true);
 }
 
 int echec_mat(const Techiquier* e, couleur c) {

@@ -45,6 +45,10 @@ void fait_un_roque(Techiquier* echiquier, Tcoup coup);
 int echec(const Techiquier* echiquier, couleur c);
 void clouage(const Techiquier* echiquier, Tcoup coup, Tliste* liste);
 void enleve_pos_echec(const Techiquier* echiquier, Tliste* liste);
+// The same filter, and the same list, with the fast check test of the search's inner loops:
+// for the root of the search and of the counts, where only the straightforward reference
+// keeps the filter above.
+void enleve_pos_echec_rapide(const Techiquier* echiquier, Tliste* liste);
 int echec_mat(const Techiquier* echiquier, couleur c);
 // 0 nothing, 1 check, 2 stalemate, 3 checkmate.
 int test_echec_ou_mat(const Techiquier* echiquier, couleur c);

@@ -1,5 +1,6 @@
-// The fast generator and check test against the straightforward list generator and
-// `echec`, on positions of random games: same moves in the same order, same answers.
+// The fast generator, check test and legality filter against the straightforward list
+// generator, `echec` and `enleve_pos_echec`, on positions of random games: same moves in
+// the same order, same answers.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,10 +14,15 @@
 
 namespace {
 
-std::vector<Tcoup> liste_lente(const Techiquier* e, couleur c) {
+// The generator's list, kept whole or passed through one of the two legality filters.
+enum class Tfiltre { aucun, lent, rapide };
+
+std::vector<Tcoup> liste_lente(const Techiquier* e, couleur c, Tfiltre filtre = Tfiltre::aucun) {
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
+    if (filtre == Tfiltre::lent) enleve_pos_echec(e, &liste);
+    if (filtre == Tfiltre::rapide) enleve_pos_echec_rapide(e, &liste);
     std::vector<Tcoup> coups;
     for (Tcoup* n = liste; n != nullptr; n = n->suivant) coups.push_back(fait_coup(
         n->ligne_depart, n->colonne_depart, n->ligne_arrivee, n->colonne_arrivee));
@@ -61,6 +67,8 @@ void compare_position(const Techiquier* e, const std::string& partie) {
         ASSERT_EQ(texte(liste_rapide(e, c)), texte(liste_lente(e, c)))
             << "side " << c << " after: " << partie;
         ASSERT_EQ(echec_rapide(e, c), echec(e, c)) << "side " << c << " after: " << partie;
+        ASSERT_EQ(texte(liste_lente(e, c, Tfiltre::rapide)), texte(liste_lente(e, c, Tfiltre::lent)))
+            << "legal moves, side " << c << " after: " << partie;
         ASSERT_EQ(compte_coups_legaux(e, c), legaux_par_copie(e, c))
             << "side " << c << " after: " << partie;
     }
