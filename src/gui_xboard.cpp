@@ -133,12 +133,16 @@ bool meme_coup(const std::string& mot, const Tcoup_joue& joue) {
     return (mot.size() == 5 ? piece_de_promotion(mot[4]) : DAME) == joue.promotion;
 }
 
-// Whether the moves of a position line, all but its last, are the game on the board.
-bool prolonge_la_partie(const Tpartie* p, const std::string& entree) {
-    const std::vector<std::string> liste = mots(entree);
-    // position, startpos, moves, then the moves; the last one is the new move.
-    if (liste.size() < 4) return p->historique.empty();
-    const size_t anciens = liste.size() - 4;
+// Whether the moves written before the last move of a position line are the game on the
+// board. They are the words of the text before the last move's four characters (five with
+// a promotion letter), so a last move glued to the one before it is read as the move it
+// is, and the move before it as a move of the game.
+bool prolonge_la_partie(const Tpartie* p, const std::string& entree, size_t longueur_dernier) {
+    const std::vector<std::string> liste =
+        mots(entree.substr(0, entree.size() - longueur_dernier));
+    // position, startpos, moves, then the moves before the last one.
+    if (liste.size() < 3) return p->historique.empty();
+    const size_t anciens = liste.size() - 3;
     if (anciens != p->historique.size()) return false;
     for (size_t k = 0; k < anciens; k++) {
         if (!meme_coup(liste[3 + k], p->historique[k])) return false;
@@ -192,7 +196,7 @@ void commande_position(Tpartie* p, const std::string& entree) {
         ecrit("%s", ERREUR);
         return;
     }
-    if (prolonge_la_partie(p, entree)) {
+    if (prolonge_la_partie(p, entree, longueur)) {
         position(p, n - longueur, entree);
     } else {
         // Another game, a take-back or a re-sent position: set up the line's own game.

@@ -391,6 +391,37 @@ TEST(Position, DernierCoupMalFormeRefuseSansRienChanger) {
     }
 }
 
+// The last move is the line's last four characters (five with a letter), glued to the word
+// before it or not; the moves before it are the text before those characters.
+TEST(Position, DernierCoupColleAuPrecedent) {
+    Tsession s;
+    s.ligne("ucinewgame");
+    s.ligne("position startpos moves e2e4 e7e5");
+    // g1f3 stands before the last move: not the game on the board, so the line is replayed
+    // as written (the glued letters as the list reads them: g1f3, then "b" skipped as a
+    // letter), and black is to move.
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5 g1f3b8c6"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5", "g1f3");
+    EXPECT_EQ(s.partie.camp, -1);
+    EXPECT_EQ(s.partie.historique.size(), 3u);
+    const std::string reponse = s.ligne("go depth 1");
+    const size_t debut = reponse.find("bestmove ");
+    ASSERT_NE(debut, std::string::npos) << reponse;
+    EXPECT_LT(sur(s.partie, reponse.substr(debut + 11, 2).c_str()), 0) << reponse;
+
+    // Once g1f3 is the game, the same glued line continues it with b8c6.
+    s.ligne("position startpos moves e2e4 e7e5 g1f3");
+    EXPECT_EQ(s.ligne("position startpos moves e2e4 e7e5 g1f3b8c6"), "");
+    EXPECT_PLATEAU(s.partie, "e2e4", "e7e5", "g1f3", "b8c6");
+    EXPECT_EQ(s.partie.camp, 1);
+
+    // A glued promotion: the letter ends the line, the move is the four before it.
+    s.ligne(std::string("position startpos moves ") + VERS_B7);
+    EXPECT_EQ(s.ligne(std::string("position startpos moves ") + VERS_B7 + "b7a8n"), "");
+    EXPECT_PLATEAU(s.partie, COUPS_VERS_B7, "b7a8n");
+    EXPECT_EQ(s.partie.camp, -1);
+}
+
 TEST(Position, RetourEnArriere) {
     Tsession s;
     s.ligne("ucinewgame");

@@ -129,6 +129,26 @@ TEST(Protocole, SuiviDeLaPartieSurPlusieursLignes) {
     EXPECT_EQ(ferme_moteur(&m), 0);
 }
 
+// A last move glued to the one before it, after a line that did not have that one: the line
+// names another game, which the engine sets up before it answers (for black here).
+TEST(Protocole, DernierCoupColleAuPrecedent) {
+    Tmoteur m = lance_moteur();
+    Tgarde garde{&m};
+    envoie(&m, "ucinewgame\nposition startpos moves e2e4 e7e5\n");
+    envoie(&m, "position startpos moves e2e4 e7e5 g1f3b8c6\n");
+    const std::vector<std::string> g = grille(&m);
+    EXPECT_EQ(rang(g, 8), ligne_de({-5, -3, -4, -6, -2, -4, -3, -5}, 8));
+    EXPECT_EQ(rang(g, 3), ligne_de({0, 0, 0, 0, 0, 3, 0, 0}, 3));
+    envoie(&m, "go depth 2\n");
+    std::vector<std::string> lues;
+    ASSERT_TRUE(attend_ligne(&m, "bestmove ", &lues, 30000));
+    // Black's move: from rank 7 or 8 (black has moved only its e-pawn to rank 5).
+    const char rang_depart = lues.back().at(10);
+    EXPECT_TRUE(rang_depart == '7' || rang_depart == '8' || lues.back() == "bestmove e5e4")
+        << lues.back();
+    EXPECT_EQ(ferme_moteur(&m), 0);
+}
+
 TEST(Protocole, QuirksDeLaListe) {
     Tmoteur m = lance_moteur();
     Tgarde garde{&m};
