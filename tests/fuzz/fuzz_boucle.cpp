@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "aide_fuzz.h"
 #include "divers.h"
 #include "gui_xboard.h"
 
@@ -73,14 +74,13 @@ std::string filtre(const Tpartie& partie, const std::string& ligne) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
-    static FILE* poubelle = std::fopen("/dev/null", "w");
-    installe_console_texte(std::string(reinterpret_cast<const char*>(octets), taille), poubelle);
+    installe_console_texte(std::string(reinterpret_cast<const char*>(octets), taille), flux_perdu());
     Tpartie partie;
     init_partie(&partie);
     std::string ligne;
     while (lit_commande(&ligne)) {
         if (!traite_ligne(&partie, filtre(partie, ligne))) break;
     }
-    installe_console_texte("", poubelle);
+    installe_console_texte("", flux_perdu());
     return 0;
 }
