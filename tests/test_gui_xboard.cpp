@@ -632,7 +632,8 @@ TEST(BoucleScan, LeScanSArreteAuPremierChampAbsent) {
 
 namespace {
 
-const char* const KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+// The usual middlegame of perft tests: castlings both ways, pins, promotions near.
+const char* const MILIEU_PLEIN = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
 
 // The state words after a FEN: trait, counts, bishops, rights (a-side then h-side, white
 // then black), en passant row and column, king squares.
@@ -663,7 +664,7 @@ TEST(PositionFen, ChaqueChampDansLeRecord) {
     const Tetat_fen cas[] = {
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
          {1, 16, 16, 2, 2, 1, 1, 1, 1, -1, -1, 0, 4, 7, 4}},
-        {KIWIPETE, {1, 16, 16, 2, 2, 1, 1, 1, 1, -1, -1, 0, 4, 7, 4}},
+        {MILIEU_PLEIN, {1, 16, 16, 2, 2, 1, 1, 1, 1, -1, -1, 0, 4, 7, 4}},
         // Black to move, letters in any order, one counter only.
         {"r3k2r/8/8/8/8/8/8/R3K2R b qK - 7", {-1, 3, 3, 0, 0, 0, 1, 1, 0, -1, -1, 0, 4, 7, 4}},
         // Bishops counted from the board, under-promoted ones included; digits in a row.

@@ -410,7 +410,7 @@ TEST(Protocole, AnalyseDePositionsDonneesEnFen) {
     const bool avec_arbitre = demarre_arbitre(&arbitre);
     Tmoteur m = lance_moteur();
     Tgarde garde{&m};
-    const std::string kiwipete =
+    const std::string milieu =
         "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1 "
         "moves e2a6 b4c3";
     const std::regex info(
@@ -439,12 +439,12 @@ TEST(Protocole, AnalyseDePositionsDonneesEnFen) {
 
     envoie(&m, "uci\nucinewgame\n");
     ASSERT_TRUE(attend_ligne(&m, "uciok", nullptr, 10000));
-    const std::string premier = analyse(kiwipete + "\ngo depth 3\n", kiwipete);
+    const std::string premier = analyse(milieu + "\ngo depth 3\n", milieu);
     // A refused FEN changes nothing: the next search is on the game as it stood, which
     // holds the engine's own answer.
     envoie(&m, "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq\n");
     EXPECT_EQ(jusqu_a_readyok(&m), std::vector<std::string>{ERREUR});
-    analyse("go depth 2\n", kiwipete + " " + premier);
+    analyse("go depth 2\n", milieu + " " + premier);
     // Black to move with an en passant capture on offer, searched by the clock.
     const std::string tour_et_pions =
         "position fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 "
