@@ -25,7 +25,11 @@ else()
   add_custom_target(page_de_manuel ALL DEPENDS quorvik.6.gz)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorvik.6.gz DESTINATION share/man/man6)
 
+  # xboard registers, when it starts, the plugin files that are newer than the user's saved
+  # settings: the file is dated from its installation, not from the source tree's checkout
+  # (the Debian package does the same in its postinst).
   install(FILES doc/quorvik.eng DESTINATION share/games/plugins/uci)
+  install(CODE "file(TOUCH \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/games/plugins/uci/quorvik.eng\")")
   install(FILES README.md DESTINATION share/doc/quorvik)
 endif()
 
@@ -57,6 +61,8 @@ else()
   # dpkg-shlibdeps names the C and C++ run-time libraries the program is linked with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xboard, polyglot")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/cmake/debian/postinst)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 endif()
 
 include(CPack)
