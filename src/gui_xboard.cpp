@@ -462,7 +462,7 @@ void init_partie(Tpartie* p) {
 }
 
 void uci() {
-    ecrit("id name Quorvik 0.14\n");
+    ecrit("id name Quorvik " QUORVIK_VERSION "\n");
     ecrit("id author Dremmond\n");
     ecrit("option name OwnBook type check default false\n");
     ecrit("option name Ponder type check default false\n");
