@@ -8,8 +8,11 @@
 //   position    -> "position startpos [moves m1 m2 ...]": sets the game on the board; the
 //                  first list of a game is played whole, afterwards only its last move when
 //                  the rest is the game already on the board (else the list is replayed);
-//                  "Commande non reconnue" when it is not from startpos or the last move is
-//                  malformed
+//                  "Commande non reconnue" when it is neither from startpos nor from a FEN,
+//                  or the last move is malformed
+//                  "position fen <fields> [moves m1 m2 ...]": the FEN's position, then every
+//                  move; a line with anything malformed or an invalid position is refused
+//                  whole ("Commande non reconnue") and changes nothing
 //   go          -> "go depth N" | "go infinite" | "go wtime W btime B [winc I binc I]
 //                  [movestogo M]" | "go movestogo M btime B wtime W" (never past half of
 //                  the clock) | "go movetime N" (answers within N ms) | "go" (deepening):
@@ -39,6 +42,7 @@
 
 #include "ai.h"
 #include "divers.h"
+#include "primitives_fen.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
 
@@ -138,6 +142,7 @@ bool meme_coup(const std::string& mot, const Tcoup_joue& joue) {
 // a promotion letter), so a last move glued to the one before it is read as the move it
 // is, and the move before it as a move of the game.
 bool prolonge_la_partie(const Tpartie* p, const std::string& entree, size_t longueur_dernier) {
+    if (p->depuis_fen) return false;  // a game from a FEN is never a game from startpos
     const std::vector<std::string> liste =
         mots(entree.substr(0, entree.size() - longueur_dernier));
     // position, startpos, moves, then the moves before the last one.
@@ -154,6 +159,7 @@ void nouvelle_position_initiale(Tpartie* p) {
     init_echiquier(&p->echiquier);
     p->camp = BLANC;
     p->historique.clear();
+    p->depuis_fen = false;
 }
 
 // The whole move list of a position line, read from index 24 ("position startpos moves "
@@ -168,8 +174,49 @@ void applique_liste(Tpartie* p, const std::string& entree) {
     }
 }
 
+// A move word of a FEN line: four characters, or five with a promotion letter.
+bool mot_de_coup(const std::string& mot) {
+    if (mot.size() != 4 && mot.size() != 5) return false;
+    return coup_valide(mot, 0) && (mot.size() == 4 || est_lettre_promotion(mot[4]));
+}
+
+// "position fen <fields> [moves m1 m2 ...]": the whole line is read and checked before
+// anything changes, so a refused line leaves the game as it was. The game always starts
+// anew from the FEN and plays every move, as a replayed startpos list does.
+void position_fen(Tpartie* p, const std::string& entree) {
+    const std::vector<std::string> liste = mots(entree);
+    // "position", "fen", the fields up to "moves", then the moves.
+    const size_t debut_champs = std::min<size_t>(2, liste.size());
+    size_t fin_champs = debut_champs;
+    while (fin_champs < liste.size() && !egal_sans_casse(liste[fin_champs], "moves")) {
+        fin_champs++;
+    }
+    const std::vector<std::string> champs(liste.begin() + debut_champs,
+                                          liste.begin() + fin_champs);
+    Techiquier echiquier;
+    couleur camp = BLANC;
+    bool valide = lit_fen(champs, &echiquier, &camp) != 0;
+    for (size_t k = fin_champs + 1; valide && k < liste.size(); k++) {
+        valide = mot_de_coup(liste[k]);
+    }
+    if (!valide) {
+        ecrit("%s", ERREUR);
+        return;
+    }
+    p->echiquier = echiquier;
+    p->camp = camp;
+    p->historique.clear();
+    p->depuis_fen = true;
+    p->etat_partie = 1;
+    for (size_t k = fin_champs + 1; k < liste.size(); k++) position(p, 0, liste[k]);
+}
+
 void commande_position(Tpartie* p, const std::string& entree) {
     scan_motif(entree, "position %s", &p->mot);
+    if (egal_sans_casse(p->mot, "fen")) {
+        position_fen(p, entree);
+        return;
+    }
     if (!egal_sans_casse(p->mot, "startpos")) {
         ecrit("%s", ERREUR);
         return;
@@ -406,10 +453,11 @@ void init_partie(Tpartie* p) {
     p->temps_par_coup = 0;
     p->mot.clear();
     p->historique.clear();
+    p->depuis_fen = false;
 }
 
 void uci() {
-    ecrit("id name Quorvik 0.14\n");
+    ecrit("id name Quorvik " QUORVIK_VERSION "\n");
     ecrit("id author Dremmond\n");
     ecrit("option name OwnBook type check default false\n");
     ecrit("option name Ponder type check default false\n");

@@ -28,7 +28,10 @@ struct Tpartie {
     int32_t coups_restants;
     int32_t temps_par_coup;
     std::string mot;
+    // The moves played since the game's start: the initial position, or the FEN of the
+    // last "position fen" line when `depuis_fen` is set.
     std::vector<Tcoup_joue> historique;
+    bool depuis_fen;
 };
 
 void init_partie(Tpartie* partie);

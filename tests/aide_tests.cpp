@@ -41,6 +41,42 @@ Techiquier position_apres(const std::string& coups, couleur* camp) {
     return partie.echiquier;
 }
 
+std::string fen_de(const Techiquier* e, couleur camp) {
+    std::string fen;
+    for (int ligne = 7; ligne >= 0; ligne--) {
+        int vides = 0;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int32_t code = e->cases[index_case(ligne, colonne)];
+            if (code == VIDE) {
+                vides++;
+                continue;
+            }
+            if (vides > 0) fen += static_cast<char>('0' + vides);
+            vides = 0;
+            const char lettre = "?pknbrq"[valeur_absolue(code)];
+            fen += code > 0 ? static_cast<char>(lettre - 'a' + 'A') : lettre;
+        }
+        if (vides > 0) fen += static_cast<char>('0' + vides);
+        if (ligne > 0) fen += '/';
+    }
+    fen += camp == BLANC ? " w " : " b ";
+    std::string roques;
+    if (e->petit_roque_blanc != 0) roques += 'K';
+    if (e->grand_roque_blanc != 0) roques += 'Q';
+    if (e->petit_roque_noir != 0) roques += 'k';
+    if (e->grand_roque_noir != 0) roques += 'q';
+    fen += roques.empty() ? "-" : roques;
+    if (e->ep_ligne < 0) {
+        fen += " -";
+    } else {
+        // The en passant square is the one the pawn crossed.
+        fen += ' ';
+        fen += static_cast<char>('a' + e->ep_colonne);
+        fen += static_cast<char>('1' + (e->ep_ligne == 3 ? 2 : 5));
+    }
+    return fen + " 0 1";
+}
+
 std::vector<std::string> lignes(const std::string& texte) {
     std::vector<std::string> resultat;
     std::istringstream flux(texte);

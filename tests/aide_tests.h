@@ -58,6 +58,10 @@ std::string execute_en_memoire(const std::string& script);
 // to move then.
 Techiquier position_apres(const std::string& coups, couleur* camp = nullptr);
 
+// The FEN of a board record and a side: placement, side, the castling rights the record
+// holds, the square behind a pawn that has just advanced two squares, counters "0 1".
+std::string fen_de(const Techiquier* echiquier, couleur camp);
+
 // The lines of a text, without their line feeds.
 std::vector<std::string> lignes(const std::string& texte);
 

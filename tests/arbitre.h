@@ -1,8 +1,8 @@
 // An independent referee for the rules: Debian's stockfish, driven as a child process
-// through pipes. It lists the legal moves of a position reached from the initial one
-// ("go perft 1") and counts move paths. Header only, so that the test executable needs no
-// extra source file. Every read has a deadline: a referee that hangs fails the caller, it
-// never blocks the suite.
+// through pipes. It lists the legal moves of a position reached from the initial one or
+// given as FEN ("go perft 1") and counts move paths. Header only, so that the test
+// executable needs no extra source file. Every read has a deadline: a referee that hangs
+// fails the caller, it never blocks the suite.
 #ifndef QUORVIK_ARBITRE_H
 #define QUORVIK_ARBITRE_H
 
@@ -150,14 +150,14 @@ inline std::string ligne_position(const std::string& coups) {
     return coups.empty() ? "position startpos\n" : "position startpos moves " + coups + "\n";
 }
 
-// Runs "go perft <profondeur>" after the game `coups` and puts the number of move paths in
+// Runs "go perft <profondeur>" after a position line and puts the number of move paths in
 // *total. The moves of the first ply go to *coups_premier_niveau when given, in UCI text
 // ("e7e8q" for a promotion). False when the output does not come or does not add up.
-inline bool perft_arbitre(Tarbitre* a, const std::string& coups, int profondeur, uint64_t* total,
-                          std::set<std::string>* coups_premier_niveau = nullptr,
-                          int delai_ms = 20000) {
+inline bool perft_arbitre_apres(Tarbitre* a, const std::string& position, int profondeur,
+                                uint64_t* total, std::set<std::string>* coups_premier_niveau,
+                                int delai_ms = 20000) {
     if (coups_premier_niveau != nullptr) coups_premier_niveau->clear();
-    arbitre_envoie(a, ligne_position(coups) + "go perft " + std::to_string(profondeur) + "\n");
+    arbitre_envoie(a, position + "go perft " + std::to_string(profondeur) + "\n");
     uint64_t somme = 0;
     std::string ligne;
     while (arbitre_lit_ligne(a, &ligne, delai_ms)) {
@@ -180,11 +180,27 @@ inline bool perft_arbitre(Tarbitre* a, const std::string& coups, int profondeur,
     return false;
 }
 
+// The same after the game `coups` from the initial position.
+inline bool perft_arbitre(Tarbitre* a, const std::string& coups, int profondeur, uint64_t* total,
+                          std::set<std::string>* coups_premier_niveau = nullptr,
+                          int delai_ms = 20000) {
+    return perft_arbitre_apres(a, ligne_position(coups), profondeur, total, coups_premier_niveau,
+                               delai_ms);
+}
+
 // The legal moves after the game `coups`, in UCI text (promotions carry their letter).
 inline bool coups_legaux_arbitre(Tarbitre* a, const std::string& coups,
                                  std::set<std::string>* legaux) {
     uint64_t total = 0;
     return perft_arbitre(a, coups, 1, &total, legaux) && total == legaux->size();
+}
+
+// The legal moves of a position given as FEN.
+inline bool coups_legaux_arbitre_fen(Tarbitre* a, const std::string& fen,
+                                     std::set<std::string>* legaux) {
+    uint64_t total = 0;
+    return perft_arbitre_apres(a, "position fen " + fen + "\n", 1, &total, legaux) &&
+           total == legaux->size();
 }
 
 #endif

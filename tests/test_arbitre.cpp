@@ -7,6 +7,8 @@
 //    castling right on that wing, so the engine may lack a castling that the referee
 //    lists, but only when the game's history holds such a rook move or capture away from
 //    the side's home corner.
+// Positions given as FEN are compared the same way, from the same FEN on both sides: the
+// usual perft test positions and the positions of random games played from them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,9 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "aide_tests.h"
 #include "arbitre.h"
 #include "divers.h"
 #include "primitives.h"
+#include "primitives_fen.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
 
@@ -296,6 +300,84 @@ std::string compare_partie(Tarbitre* a, const std::vector<std::string>& coups, T
     return "";
 }
 
+// The positions of the usual perft test suites: the initial position, the middlegame full
+// of castlings and pins, the rook-and-pawn endgame, the promotion-heavy positions, and the
+// small positions built around one rule each (en passant that uncovers a check, castling
+// that gives check, promotion out of check, mate and stalemate).
+const char* const FENS_DE_REFERENCE[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P3/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N w - - 0 1",
+    "rnbqkbnr/pp1ppppp/8/2pP4/8/8/PPP1PPPP/RNBQKBNR w KQkq c6 0 3",
+    "3k4/3p4/8/K1P4r/8/8/8/8 b - - 0 1",
+    "8/8/4k3/8/2p5/8/B2P2K1/8 w - - 0 1",
+    "8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1",
+    "8/8/8/KPp4r/8/8/8/4k3 w - c6 0 1",
+    "5k2/8/8/8/8/8/8/4K2R w K - 0 1",
+    "3k4/8/8/8/8/8/8/R3K3 w Q - 0 1",
+    "r3k2r/1b4bq/8/8/8/8/7B/R3K2R w KQkq - 0 1",
+    "r3k2r/8/3Q4/8/8/5q2/8/R3K2R b KQkq - 0 1",
+    "2K2r2/4P3/8/8/8/8/8/3k4 w - - 0 1",
+    "8/8/1P2K3/8/2n5/1q6/8/5k2 b - - 0 1",
+    "4k3/1P6/8/8/8/8/K7/8 w - - 0 1",
+    "8/P1k5/K7/8/8/8/8/8 w - - 0 1",
+    "K1k5/8/P7/8/8/8/8/8 w - - 0 1",
+    "8/k1P5/8/1K6/8/8/8/8 w - - 0 1",
+    "8/8/2k5/5q2/5n2/8/5K2/8 b - - 0 1",
+    "7k/6Q1/6K1/8/8/8/8/8 b - - 0 1",
+    "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
+};
+
+// Compares one position given as FEN: the engine's legal moves on the board it reads from
+// the FEN, and the count of the command loop's "perft depth 1" after "position fen", with
+// the referee's moves from the same FEN. The castling rights are the FEN's on both sides,
+// so the column rule has nothing to set aside here.
+std::string compare_fen(Tarbitre* a, const std::string& fen, Tbilan* bilan, Techiquier* e,
+                        couleur* camp, std::set<std::string>* reduits) {
+    if (lit_fen_texte(fen, e, camp) == 0) return "the engine refuses " + fen;
+    std::set<std::string> arbitre;
+    if (!coups_legaux_arbitre_fen(a, fen, &arbitre)) return "the referee did not answer: " + fen;
+    Tdroits droits;
+    droits.standard[0][0] = e->grand_roque_blanc != 0;
+    droits.standard[0][1] = e->petit_roque_blanc != 0;
+    droits.standard[1][0] = e->grand_roque_noir != 0;
+    droits.standard[1][1] = e->petit_roque_noir != 0;
+    std::string faute = compare_position(e, *camp, droits, arbitre, bilan, reduits);
+    const std::string compte = execute_en_memoire("position fen " + fen + "\nperft depth 1\n");
+    if (compte != "1 > " + std::to_string(reduits->size()) + "\n") {
+        faute += "perft depth 1 answered: " + compte;
+    }
+    return faute.empty() ? "" : fen + "\n" + faute;
+}
+
+// A weighted choice over the sorted legal moves, drawn with plain arithmetic on the raw
+// output of the generator (the standard distributions differ between libraries), so that
+// the games are the same everywhere. The rare moves drawn are counted.
+std::string tire_coup(const Techiquier* e, const std::set<std::string>& reduits,
+                      std::mt19937* hasard, Tbilan* bilan) {
+    std::vector<std::string> choix(reduits.begin(), reduits.end());
+    std::vector<uint64_t> poids;
+    uint64_t somme = 0;
+    for (const std::string& c : choix) {
+        poids.push_back(poids_coup(e, coup_de_texte(c)));
+        somme += poids.back();
+    }
+    uint64_t tirage = (*hasard)() % somme;
+    size_t k = 0;
+    while (tirage >= poids[k]) tirage -= poids[k++];
+    const Tcoup coup = coup_de_texte(choix[k]);
+    if (est_roque(e, coup)) bilan->coups_roque_joues++;
+    if (est_en_passant(e, coup)) bilan->coups_en_passant_joues++;
+    if (est_promotion(e, coup)) bilan->promotions_jouees++;
+    return choix[k];
+}
+
 class Arbitre : public ::testing::Test {
    protected:
     void SetUp() override {
@@ -337,24 +419,8 @@ TEST_F(Arbitre, PartiesAleatoiresCoupParCoup) {
                 break;
             }
             if (pli == PLIS_MAX) break;
-            // Weighted choice over the sorted list, drawn with plain arithmetic on the raw
-            // output of the generator (the standard distributions differ between libraries),
-            // so that the games are the same everywhere.
-            std::vector<std::string> choix(reduits.begin(), reduits.end());
-            std::vector<uint64_t> poids;
-            uint64_t somme = 0;
-            for (const std::string& c : choix) {
-                poids.push_back(poids_coup(&p.echiquier, coup_de_texte(c)));
-                somme += poids.back();
-            }
-            uint64_t tirage = hasard() % somme;
-            size_t k = 0;
-            while (tirage >= poids[k]) tirage -= poids[k++];
-            const Tcoup coup = coup_de_texte(choix[k]);
-            if (est_roque(&p.echiquier, coup)) bilan.coups_roque_joues++;
-            if (est_en_passant(&p.echiquier, coup)) bilan.coups_en_passant_joues++;
-            if (est_promotion(&p.echiquier, coup)) bilan.promotions_jouees++;
-            joue(&p, texte_pour_arbitre(arbitre, choix[k]));
+            joue(&p,
+                 texte_pour_arbitre(arbitre, tire_coup(&p.echiquier, reduits, &hasard, &bilan)));
         }
         bilan.parties++;
     }
@@ -442,4 +508,50 @@ TEST_F(Arbitre, PositionsChoisies) {
     std::cout << "[ referee  ] chosen games: " << bilan.positions << " positions compared, "
               << bilan.roque_mis_a_part << " set aside (a castling lost to the column rule), "
               << bilan.avec_promotion << " with promotions collapsed to the queen\n";
+}
+
+// Each test position from its FEN, then seeded random games played from it, every position
+// of them given to both sides as its FEN.
+TEST_F(Arbitre, PositionsDonneesEnFen) {
+    constexpr int PARTIES_PAR_POSITION = 2;
+    constexpr int PLIS_MAX = 40;
+    Tbilan bilan;
+    int64_t depuis_les_parties = 0;
+    std::mt19937 hasard(2718);
+    for (const char* depart : FENS_DE_REFERENCE) {
+        for (int partie = 0; partie < PARTIES_PAR_POSITION; partie++) {
+            std::string fen = depart;
+            for (int pli = 0; pli <= PLIS_MAX; pli++) {
+                Techiquier e;
+                couleur camp = BLANC;
+                std::set<std::string> reduits;
+                ASSERT_EQ(compare_fen(&arbitre_, fen, &bilan, &e, &camp, &reduits), "")
+                    << "from " << depart;
+                if (pli > 0) depuis_les_parties++;
+                if (reduits.empty()) {
+                    if (echec(&e, camp)) {
+                        bilan.mats++;
+                    } else {
+                        bilan.pats++;
+                    }
+                    break;
+                }
+                if (pli == PLIS_MAX) break;
+                execute_coup(&e, coup_de_texte(tire_coup(&e, reduits, &hasard, &bilan)));
+                fen = fen_de(&e, adversaire(camp));
+            }
+            bilan.parties++;
+        }
+    }
+    std::cout << "[ referee  ] from FEN: " << bilan.positions << " positions compared ("
+              << depuis_les_parties << " from " << bilan.parties << " random games), "
+              << bilan.identiques << " identical, " << bilan.avec_promotion
+              << " with promotions collapsed to the queen\n";
+    EXPECT_EQ(bilan.identiques, bilan.positions);
+    EXPECT_GE(bilan.positions, 1000);
+    EXPECT_GT(bilan.avec_en_passant, 0);
+    EXPECT_GT(bilan.coups_roque_joues, 0);
+    EXPECT_GT(bilan.promotions_jouees, 0);
+    EXPECT_GT(bilan.mats, 0);
+    EXPECT_GT(bilan.pats, 0);
 }

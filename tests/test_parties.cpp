@@ -280,7 +280,8 @@ TEST(Parties, IsreadyPendantUneLongueRecherche) {
     Tmoteur m = lance_moteur();
     Tgarde_moteur garde{&m};
     prepare_moteur(&m);
-    envoie(&m, "position startpos moves " + milieu + "\ngo depth 6\n");
+    // Deep enough that no speed of the engine ends it before "stop".
+    envoie(&m, "position startpos moves " + milieu + "\ngo depth 30\n");
     usleep(200000);
     const auto envoi = horloge::now();
     envoie(&m, "isready\n");

@@ -1,11 +1,16 @@
-// The board record, its small helpers and move execution.
+// The board record, its small helpers, move execution and positions read from FEN.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "aide_tests.h"
 #include "divers.h"
 #include "primitives.h"
+#include "primitives_fen.h"
+#include "primitives_pieces.h"
 
 namespace {
 
@@ -439,6 +444,98 @@ TEST(Execution, CoupDepuisUneCaseVide) {
     EXPECT_EQ(code(e, "e7"), 0);
     EXPECT_EQ(e.nb_pieces_noires, 15);
     EXPECT_EQ(e.ep_ligne, -1);
+}
+
+// ---- Positions read from FEN ----
+
+TEST(LectureFen, UnRefusNeToucheNiAuPlateauNiAuCamp) {
+    Techiquier e = initial();
+    e.trait = 77;
+    couleur camp = 55;
+    const Tmots avant = mots(e);
+    const std::string roi_seul = "4k3/8/8/8/8/8/8/4K3";
+    const std::vector<std::vector<std::string>> refus = {
+        {},
+        {""},
+        {"", "", "", ""},
+        {roi_seul, "w", "", "-"},
+        {roi_seul, "w", "-", "-", ""},
+        {roi_seul, "w", "-", "-", "0", "1", "2"},
+        {roi_seul + std::string(1, '\0'), "w", "-", "-"},
+        {roi_seul, std::string("w\0", 2), "-", "-"},
+        {std::string(100000, '/'), "w", "-", "-"},
+        {std::string(100000, '8'), "w", "-", "-"},
+    };
+    for (const std::vector<std::string>& champs : refus) {
+        EXPECT_EQ(lit_fen(champs, &e, &camp), 0) << champs.size();
+        EXPECT_EQ(std::memcmp(mots(e).mot, avant.mot, sizeof avant.mot), 0);
+        EXPECT_EQ(camp, 55);
+    }
+    // Counters are digits only, of any length, and change nothing.
+    const std::string enorme(100000, '9');
+    ASSERT_EQ(lit_fen({roi_seul, "b", "-", "-", enorme, enorme}, &e, &camp), 1);
+    Techiquier sans_compteurs;
+    couleur camp_sans = 0;
+    ASSERT_EQ(lit_fen_texte(roi_seul + " b - -", &sans_compteurs, &camp_sans), 1);
+    EXPECT_EQ(std::memcmp(mots(e).mot, mots(sans_compteurs).mot, sizeof avant.mot), 0);
+    EXPECT_EQ(camp, NOIR);
+}
+
+TEST(LectureFen, FenAbimesJamaisDeFauteEtCeQuiEstAccepteSeRelit) {
+    // Valid FENs with a few characters replaced, inserted or removed: no fault on any of
+    // them, and a position accepted is whole and its own FEN reads back to the same record.
+    const char* const bases[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "rnbqkbnr/pp1ppppp/8/2pP4/8/8/PPP1PPPP/RNBQKBNR w KQkq c6 0 3",
+        "4k3/8/8/8/4Pp2/8/8/4K3 b - e3 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    };
+    const std::string alphabet = std::string("pnbrqkPNBRQK0123456789/ wb-abcdefgh\t\xff") + '\0';
+    std::mt19937 hasard(4242);
+    int acceptes = 0;
+    for (int essai = 0; essai < 30000; essai++) {
+        std::string texte = bases[hasard() % 4];
+        for (auto n = 1 + hasard() % 3; n > 0 && !texte.empty(); n--) {
+            const size_t i = hasard() % texte.size();
+            const char c = alphabet[hasard() % alphabet.size()];
+            switch (hasard() % 3) {
+                case 0:
+                    texte[i] = c;
+                    break;
+                case 1:
+                    texte.insert(i, 1, c);
+                    break;
+                default:
+                    texte.erase(i, 1);
+            }
+        }
+        Techiquier e;
+        couleur camp = 0;
+        if (lit_fen_texte(texte, &e, &camp) == 0) continue;
+        acceptes++;
+        int blanches = 0, noires = 0, fous_blancs = 0, fous_noirs = 0;
+        for (const int32_t code : e.cases) {
+            blanches += code > 0;
+            noires += code < 0;
+            fous_blancs += code == FOU;
+            fous_noirs += code == -FOU;
+        }
+        ASSERT_TRUE(camp == BLANC || camp == NOIR) << texte;
+        EXPECT_EQ(e.trait, camp) << texte;
+        EXPECT_EQ(e.nb_pieces_blanches, blanches) << texte;
+        EXPECT_EQ(e.nb_pieces_noires, noires) << texte;
+        EXPECT_EQ(e.nb_fous_blancs, fous_blancs) << texte;
+        EXPECT_EQ(e.nb_fous_noirs, fous_noirs) << texte;
+        EXPECT_EQ(e.cases[index_case(e.roi_blanc_ligne, e.roi_blanc_colonne)], ROI) << texte;
+        EXPECT_EQ(e.cases[index_case(e.roi_noir_ligne, e.roi_noir_colonne)], -ROI) << texte;
+        EXPECT_EQ(echec(&e, adversaire(camp)), 0) << texte;
+        Techiquier relu;
+        couleur camp_relu = 0;
+        ASSERT_EQ(lit_fen_texte(fen_de(&e, camp), &relu, &camp_relu), 1) << texte;
+        EXPECT_EQ(std::memcmp(mots(relu).mot, mots(e).mot, sizeof relu), 0) << texte;
+        EXPECT_EQ(camp_relu, camp) << texte;
+    }
+    EXPECT_GT(acceptes, 500);
 }
 
 }  // namespace

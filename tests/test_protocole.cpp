@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "aide_tests.h"
+#include "arbitre.h"
 
 namespace {
 
@@ -419,4 +420,63 @@ TEST(Protocole, LesDeuxRoutesRepondentPareilAuxQuirks) {
     const std::string processus = execute_en_processus(script, &statut, 30000);
     EXPECT_EQ(statut, 0);
     EXPECT_EQ(processus, execute_en_memoire(script));
+}
+
+// A GUI's analysis board: positions sent as FEN with moves after them, searches of every
+// kind, a refused FEN between them. Every answer must be a legal move of the position the
+// engine was given, as the referee (stockfish) sees it from the same line.
+TEST(Protocole, AnalyseDePositionsDonneesEnFen) {
+    Tarbitre arbitre;
+    const bool avec_arbitre = demarre_arbitre(&arbitre);
+    Tmoteur m = lance_moteur();
+    Tgarde garde{&m};
+    const std::string milieu =
+        "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1 "
+        "moves e2a6 b4c3";
+    const std::regex info(
+        "info depth [0-9]+ nodes [0-9]+ time [0-9]+ nps [0-9]+ score cp -?[0-9]+ pv "
+        "[a-h][1-8][a-h][1-8]q?");
+    // Sends the lines, reads the search's answer; returns the move, checked against the
+    // referee's legal moves after `position` when the referee is there.
+    auto analyse = [&](const std::string& lignes, const std::string& position) {
+        envoie(&m, lignes);
+        std::vector<std::string> lues;
+        EXPECT_TRUE(attend_ligne(&m, "bestmove ", &lues, 60000)) << lignes;
+        if (lues.empty()) return std::string();
+        EXPECT_GE(lues.size(), 2u) << lignes;
+        for (size_t k = 0; k + 1 < lues.size(); k++) {
+            EXPECT_TRUE(std::regex_match(lues[k], info)) << lues[k];
+        }
+        const std::string coup = lues.back().substr(9);
+        if (avec_arbitre) {
+            std::set<std::string> legaux;
+            uint64_t total = 0;
+            EXPECT_TRUE(perft_arbitre_apres(&arbitre, position + "\n", 1, &total, &legaux));
+            EXPECT_EQ(legaux.count(coup), 1u) << coup << " after " << position;
+        }
+        return coup;
+    };
+
+    envoie(&m, "uci\nucinewgame\n");
+    ASSERT_TRUE(attend_ligne(&m, "uciok", nullptr, 10000));
+    const std::string premier = analyse(milieu + "\ngo depth 3\n", milieu);
+    // A refused FEN changes nothing: the next search is on the game as it stood, which
+    // holds the engine's own answer.
+    envoie(&m, "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq\n");
+    EXPECT_EQ(jusqu_a_readyok(&m), std::vector<std::string>{ERREUR});
+    analyse("go depth 2\n", milieu + " " + premier);
+    // Black to move with an en passant capture on offer, searched by the clock.
+    const std::string tour_et_pions =
+        "position fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 "
+        "moves e2e4";
+    analyse(tour_et_pions + "\ngo wtime 3000 btime 3000\n", tour_et_pions);
+    // Promotions on both sides; "go infinite" until "stop".
+    const std::string promotions = "position fen n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1";
+    envoie(&m, promotions + "\ngo infinite\n");
+    ASSERT_TRUE(attend_ligne(&m, "info depth 2 ", nullptr, 30000));
+    analyse("stop\n", promotions);
+    // Back to a game from the initial position.
+    analyse("position startpos moves e2e4\ngo depth 2\n", "position startpos moves e2e4");
+    EXPECT_EQ(ferme_moteur(&m), 0);
+    if (avec_arbitre) arrete_arbitre(&arbitre);
 }
