@@ -1,3 +1,7 @@
+#include "aide_fuzz.h"
+
+#include <sys/types.h>
+
 // The address sanitizer's defaults for the fuzz targets. Its quarantine keeps freed
 // blocks poisoned so that a late use of one is caught; by default it holds 256 MB, and an
 // execution that frees a few hundred small list nodes then writes to fresh pages again
@@ -5,3 +9,36 @@
 // by the last thousands of executions.
 // NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizer looks for.
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
+
+FILE* flux_perdu() {
+    static FILE* flux = [] {
+        cookie_io_functions_t fonctions{};
+        fonctions.write = [](void*, const char*, size_t n) { return static_cast<ssize_t>(n); };
+        return fopencookie(nullptr, "w", fonctions);
+    }();
+    return flux;
+}
+
+namespace {
+
+std::string recu;
+
+}  // namespace
+
+std::string texte_recu() { return recu; }
+
+void vide_texte_recu() { recu.clear(); }
+
+FILE* flux_recu() {
+    static FILE* flux = [] {
+        cookie_io_functions_t fonctions{};
+        fonctions.write = [](void*, const char* octets, size_t n) {
+            recu.append(octets, n);
+            return static_cast<ssize_t>(n);
+        };
+        FILE* f = fopencookie(nullptr, "w", fonctions);
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        return f;
+    }();
+    return flux;
+}

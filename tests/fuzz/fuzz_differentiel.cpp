@@ -4,9 +4,13 @@
 //
 // The input:
 //   byte 0   depth 1 + (b & 3) % 3; bit 2: search for the side not to move; bits 3-5: the window
-//            (root, exchanged root, narrow, null below, null above, any two bounds)
+//            (root, exchanged root, narrow, null below, null above, any two bounds); bit 6:
+//            the game starts from a FEN
 //   bytes 1-3  the window's numbers
-//   then the moves of a "position startpos moves ..." line, applied by the command loop:
+//   with bit 6, the text of a FEN up to the first line end (a FEN the loop refuses leaves
+//   the initial position);
+//   then the moves of the position line ("position startpos moves ..." or "position fen
+//   ... moves ..."), each applied by the command loop's single-move step:
 //     a byte below 0xF8 picks a legal move of the side to move (b modulo their number,
 //     in generator order; a pawn reaching its last row becomes the piece (b / number) % 4
 //     names: q, r, b, n);
@@ -16,6 +20,7 @@
 // The reference runs its heap lists through the whole tree, hundreds of times slower than
 // the fast search: a depth whose tree holds more than QUORVIK_FUZZ_NOEUDS positions
 // (environment, default below) is lowered until it fits, so that the fuzzer keeps its pace.
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,12 +66,40 @@ int coups_legaux(const Techiquier* e, couleur c, Tdeplacement* coups) {
     return n;
 }
 
-// Plays the moves the bytes name, each with the command loop's own single-move step, and
-// returns the position line that names them.
-std::string construit_position(const uint8_t* octets, size_t taille, Tpartie* partie) {
+// Whether a word of the text is "moves" (any case): a FEN line's moves come after it.
+bool contient_moves(const std::string& texte) {
+    size_t i = 0;
+    while (i < texte.size()) {
+        while (i < texte.size() && std::isspace(static_cast<unsigned char>(texte[i]))) i++;
+        const size_t debut = i;
+        while (i < texte.size() && !std::isspace(static_cast<unsigned char>(texte[i]))) i++;
+        std::string mot = texte.substr(debut, i - debut);
+        for (char& c : mot) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (mot == "moves") return true;
+    }
+    return false;
+}
+
+// Sets up the game the bytes name: the initial position or a FEN, then each move with the
+// command loop's own single-move step. Returns the position line that names it all.
+std::string construit_position(const uint8_t* octets, size_t taille, bool depuis_fen,
+                               Tpartie* partie) {
     std::string ligne = "position startpos moves";
     ucinewgame(partie);
     size_t i = 0;
+    if (depuis_fen) {
+        // The FEN is one line of text: it ends at a line end or a NUL, as the console cuts.
+        while (i < taille && octets[i] != '\n' && octets[i] != '\r' && octets[i] != 0) i++;
+        const std::string fen(reinterpret_cast<const char*>(octets), i);
+        if (i < taille) i++;
+        vide_texte_recu();
+        installe_console_texte("", flux_recu());
+        traite_ligne(partie, "position fen " + fen);
+        installe_console_texte("", flux_perdu());
+        if (texte_recu().empty()) {
+            ligne = "position fen " + fen + (contient_moves(fen) ? "" : " moves");
+        }
+    }
     for (size_t joues = 0; i < taille && joues < COUPS_MAX; joues++) {
         const uint8_t b = octets[i++];
         std::string coup;
@@ -174,7 +207,7 @@ void compare(const Techiquier* e, couleur c, int profondeur, int alpha, int beta
     // A move no search chooses, so that an answer left unchanged shows.
     const Tcoup initial = fait_coup(7, 7, 0, 0);
     Tcoup coup = initial;
-    texte_recu().clear();
+    vide_texte_recu();
     installe_console_texte("", flux_recu());
     choix_coup(e, c, profondeur, &coup);
     const Trapport rapport = lit_rapport(texte_recu());
@@ -213,13 +246,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
     arret_sur_fin(false);
     Tpartie pas_a_pas;
     init_partie(&pas_a_pas);
-    const std::string ligne = construit_position(octets + 4, taille - 4, &pas_a_pas);
+    const std::string ligne =
+        construit_position(octets + 4, taille - 4, (octets[0] & 64) != 0, &pas_a_pas);
     // The searches run on the board that the whole line sets up in the command loop, which
     // must be the one its moves built one by one.
     Tpartie partie;
     init_partie(&partie);
     traite_ligne(&partie, "ucinewgame");
-    traite_ligne(&partie, ligne);
+    traite_ligne(&partie, ligne);  // a FEN line is always played whole
     if (std::memcmp(&partie.echiquier, &pas_a_pas.echiquier, sizeof(Techiquier)) != 0 ||
         partie.camp != pas_a_pas.camp) {
         std::fprintf(stderr, "the position line and its moves one by one differ: \"%s\"\n",
