@@ -30,11 +30,15 @@ std::string execute_en_memoire(const std::string& script) {
 }
 
 Techiquier position_apres(const std::string& coups, couleur* camp) {
+    return position_de_ligne("position startpos moves " + coups, camp);
+}
+
+Techiquier position_de_ligne(const std::string& ligne, couleur* camp) {
     FILE* poubelle = std::fopen("/dev/null", "w");
     installe_console_texte("", poubelle);
     Tpartie partie;
     init_partie(&partie);
-    traite_ligne(&partie, "position startpos moves " + coups);
+    traite_ligne(&partie, ligne);
     std::fclose(poubelle);
     installe_console_texte("", stdout);
     if (camp != nullptr) *camp = partie.camp;

@@ -57,6 +57,8 @@ std::string execute_en_memoire(const std::string& script);
 // The board after "position startpos moves <coups>" (blank-separated moves), and the side
 // to move then.
 Techiquier position_apres(const std::string& coups, couleur* camp = nullptr);
+// The same after any one position line, as a new game's first.
+Techiquier position_de_ligne(const std::string& ligne, couleur* camp = nullptr);
 
 // The FEN of a board record and a side: placement, side, the castling rights the record
 // holds, the square behind a pawn that has just advanced two squares, counters "0 1".

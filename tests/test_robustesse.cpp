@@ -257,20 +257,29 @@ std::string liste_de(const std::vector<std::string>& coups) {
     return texte;
 }
 
-std::string ligne_position(const std::vector<std::string>& coups) {
-    return coups.empty() ? "position startpos\n"
-                         : "position startpos moves " + liste_de(coups) + "\n";
+// A game of the soak: where it starts (a FEN, or the initial position when empty) and the
+// moves played since.
+struct Tjeu {
+    std::string depart;
+    std::vector<std::string> coups;
+};
+
+std::string ligne_position(const Tjeu& jeu) {
+    const std::string debut = jeu.depart.empty() ? "position startpos" : "position fen " + jeu.depart;
+    return jeu.coups.empty() ? debut + "\n" : debut + " moves " + liste_de(jeu.coups) + "\n";
 }
 
 // The legal moves of the game, as the protocol writes them (a pawn reaching its last row
 // once per piece it may become).
-std::vector<std::string> coups_legaux(const std::vector<std::string>& coups) {
+std::vector<std::string> coups_legaux(const Tjeu& jeu) {
     couleur camp = BLANC;
     Techiquier e;
-    if (coups.empty()) {
+    if (jeu.depart.empty() && jeu.coups.empty()) {
         init_echiquier(&e);
     } else {
-        e = position_apres(liste_de(coups), &camp);
+        std::string ligne = ligne_position(jeu);
+        ligne.pop_back();
+        e = position_de_ligne(ligne, &camp);
     }
     Tliste liste;
     init_liste(&liste);
@@ -302,6 +311,7 @@ struct Tbilan {
     int reprises = 0;
     int renvois = 0;
     int sans_ucinewgame = 0;
+    int depuis_fen = 0;
     long memoire_debut = -1;
     long memoire_fin = -1;
 };
@@ -326,9 +336,9 @@ bool lit_reponse(Tmoteur* m, std::string* coup, int* readyok, std::string* probl
 }
 
 // One engine turn under one of the ways interfaces drive a search.
-bool tour_du_moteur(Tmoteur* m, std::mt19937* alea, const std::vector<std::string>& coups,
-                    Tbilan* bilan, std::string* coup, std::string* probleme) {
-    const std::string position = ligne_position(coups);
+bool tour_du_moteur(Tmoteur* m, std::mt19937* alea, const Tjeu& jeu, Tbilan* bilan,
+                    std::string* coup, std::string* probleme) {
+    const std::string position = ligne_position(jeu);
     int attendus = 0;  // "readyok" answers still to come
     std::string script;
     if ((*alea)() % 6 == 0) {
@@ -391,6 +401,38 @@ bool tour_du_moteur(Tmoteur* m, std::mt19937* alea, const std::vector<std::strin
     return true;
 }
 
+// A start position given as FEN: one of a few well-known ones, or the position after a
+// few random legal moves from the initial one, written by `fen_de`.
+std::string depart_fen(std::mt19937* alea, couleur* camp) {
+    static const char* const connues[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
+        "8/8/4k3/8/2p5/8/B2P4/4K3 b - - 0 1",
+        "4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1",
+    };
+    if ((*alea)() % 2 == 0) {
+        const char* fen = connues[(*alea)() % (sizeof connues / sizeof connues[0])];
+        *camp = std::string(fen).find(" b ") != std::string::npos ? NOIR : BLANC;
+        return fen;
+    }
+    Tjeu prelude;
+    const size_t plis = 4 + (*alea)() % 40;
+    while (prelude.coups.size() < plis) {
+        const std::vector<std::string> legaux = coups_legaux(prelude);
+        if (legaux.empty()) break;
+        prelude.coups.push_back(legaux[(*alea)() % legaux.size()]);
+    }
+    // A position with no legal move left would end the game at once: one move fewer.
+    if (coups_legaux(prelude).empty()) prelude.coups.pop_back();
+    std::string ligne = ligne_position(prelude);
+    ligne.pop_back();
+    const Techiquier e = position_de_ligne(ligne, camp);
+    return fen_de(&e, *camp);
+}
+
 Tbilan joue_le_soak(int parties, unsigned graine, std::string* probleme) {
     std::mt19937 alea(graine);
     Tbilan bilan;
@@ -408,27 +450,34 @@ Tbilan joue_le_soak(int parties, unsigned graine, std::string* probleme) {
         } else {
             envoie(m, "ucinewgame\n");
         }
+        Tjeu jeu;
+        couleur premier = BLANC;  // the side to move at the start
+        if (alea() % 4 == 0) {
+            jeu.depart = depart_fen(&alea, &premier);
+            bilan.depuis_fen++;
+        }
         const bool moteur_blanc = alea() % 2 == 0;
         const size_t plis_max = 10 + alea() % (SOUS_SANITISEUR ? 30 : 90);
-        std::vector<std::string> coups;
+        std::vector<std::string>& coups = jeu.coups;
         while (coups.size() < plis_max) {
-            const std::vector<std::string> legaux = coups_legaux(coups);
-            const bool trait_au_moteur = (coups.size() % 2 == 0) == moteur_blanc;
+            const std::vector<std::string> legaux = coups_legaux(jeu);
+            const bool trait_blanc = (coups.size() % 2 == 0) == (premier == BLANC);
+            const bool trait_au_moteur = trait_blanc == moteur_blanc;
             std::string coup;
             if (legaux.empty()) {
                 // Mate or stalemate: the engine still answers "bestmove 0000" when asked.
                 if (trait_au_moteur) {
-                    if (!tour_du_moteur(m, &alea, coups, &bilan, &coup, probleme)) break;
+                    if (!tour_du_moteur(m, &alea, jeu, &bilan, &coup, probleme)) break;
                     if (coup != "0000") *probleme = "move " + coup + " with no legal move";
                 }
                 break;
             }
             if (trait_au_moteur) {
-                if (!tour_du_moteur(m, &alea, coups, &bilan, &coup, probleme)) break;
+                if (!tour_du_moteur(m, &alea, jeu, &bilan, &coup, probleme)) break;
                 bool legal = false;
                 for (const std::string& l : legaux) legal = legal || l == coup;
                 if (!legal) {
-                    *probleme = "illegal move " + coup + " after: " + liste_de(coups);
+                    *probleme = "illegal move " + coup + " after: " + ligne_position(jeu);
                     break;
                 }
             } else {
@@ -468,10 +517,10 @@ TEST(RobustesseSoak, PartiesEntieresSousLeFluxDesInterfaces) {
     const auto duree =
         std::chrono::duration_cast<std::chrono::milliseconds>(horloge::now() - debut).count();
     std::printf(
-        "soak: %d games (%d without ucinewgame), %d plies, %d searches, %d stops, %d pings, "
-        "%d take-backs, %d re-sent positions, RSS %ld kB after the first game, %ld kB at the "
-        "end, %lld ms\n",
-        b.parties, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops, b.pings, b.reprises,
+        "soak: %d games (%d from a FEN, %d without ucinewgame), %d plies, %d searches, %d "
+        "stops, %d pings, %d take-backs, %d re-sent positions, RSS %ld kB after the first "
+        "game, %ld kB at the end, %lld ms\n",
+        b.parties, b.depuis_fen, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops, b.pings, b.reprises,
         b.renvois, b.memoire_debut, b.memoire_fin, static_cast<long long>(duree));
     EXPECT_EQ(probleme, "");
     EXPECT_EQ(b.parties, parties);
