@@ -322,9 +322,28 @@ int case_attaquee(const Techiquier* e, int index, couleur par) {
     return case_attaquee_sauf(e, index, par, -1);
 }
 
+namespace {
+
+// No king where the record says (a move no game has made took it): what `echec` asks
+// then, whether a move of the other side ends on the recorded square, on the stack.
+int echec_sans_roi(const Techiquier* e, couleur c) {
+    const int ligne = c == BLANC ? e->roi_blanc_ligne : e->roi_noir_ligne;
+    const int colonne = c == BLANC ? e->roi_blanc_colonne : e->roi_noir_colonne;
+    if (!sur_echiquier(ligne, colonne)) return 0;
+    const int cible = index_case(ligne, colonne);
+    Tcoups coups;
+    genere_coups(e, -c, &coups);
+    for (int i = coups.debut; i < coups.fin; i++) {
+        if (coups.tampon[i].arrivee == cible) return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 int echec_rapide(const Techiquier* e, couleur c) {
     const int roi = case_du_roi(e, c);
-    if (roi < 0) return echec(e, c);  // no king where the record says: the general test
+    if (roi < 0) return echec_sans_roi(e, c);
     return case_attaquee(e, roi, -c) || prise_en_passant_vers(e, roi, -c);
 }
 

@@ -237,6 +237,7 @@ TEST(RobustesseTuyau, SansLecteurLaRechercheSArreteApresLeCoupEnCours) {
         traite_ligne(&partie, "go depth 3");
         EXPECT_EQ(arret, lecteur ? 0 : 1);
         EXPECT_EQ(partie.historique.size(), 1u);  // the move found is still played
+        arret = 0;  // a later search in this process must not start out stopped
         installe_console_texte("", stdout);
         std::fclose(flux);
         close(entree[0]);
