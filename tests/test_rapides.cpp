@@ -67,7 +67,8 @@ void compare_position(const Techiquier* e, const std::string& partie) {
         ASSERT_EQ(texte(liste_rapide(e, c)), texte(liste_lente(e, c)))
             << "side " << c << " after: " << partie;
         ASSERT_EQ(echec_rapide(e, c), echec(e, c)) << "side " << c << " after: " << partie;
-        ASSERT_EQ(texte(liste_lente(e, c, Tfiltre::rapide)), texte(liste_lente(e, c, Tfiltre::lent)))
+        ASSERT_EQ(texte(liste_lente(e, c, Tfiltre::rapide)),
+                  texte(liste_lente(e, c, Tfiltre::lent)))
             << "legal moves, side " << c << " after: " << partie;
         ASSERT_EQ(compte_coups_legaux(e, c), legaux_par_copie(e, c))
             << "side " << c << " after: " << partie;

@@ -266,7 +266,8 @@ struct Tjeu {
 };
 
 std::string ligne_position(const Tjeu& jeu) {
-    const std::string debut = jeu.depart.empty() ? "position startpos" : "position fen " + jeu.depart;
+    const std::string debut =
+        jeu.depart.empty() ? "position startpos" : "position fen " + jeu.depart;
     return jeu.coups.empty() ? debut + "\n" : debut + " moves " + liste_de(jeu.coups) + "\n";
 }
 
@@ -521,8 +522,9 @@ TEST(RobustesseSoak, PartiesEntieresSousLeFluxDesInterfaces) {
         "soak: %d games (%d from a FEN, %d without ucinewgame), %d plies, %d searches, %d "
         "stops, %d pings, %d take-backs, %d re-sent positions, RSS %ld kB after the first "
         "game, %ld kB at the end, %lld ms\n",
-        b.parties, b.depuis_fen, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops, b.pings, b.reprises,
-        b.renvois, b.memoire_debut, b.memoire_fin, static_cast<long long>(duree));
+        b.parties, b.depuis_fen, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops,
+        b.pings, b.reprises, b.renvois, b.memoire_debut, b.memoire_fin,
+        static_cast<long long>(duree));
     EXPECT_EQ(probleme, "");
     EXPECT_EQ(b.parties, parties);
     // Flat memory: the game's history is the only thing that grows, and it starts again

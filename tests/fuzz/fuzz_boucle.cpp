@@ -74,7 +74,8 @@ std::string filtre(const Tpartie& partie, const std::string& ligne) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
-    installe_console_texte(std::string(reinterpret_cast<const char*>(octets), taille), flux_perdu());
+    installe_console_texte(std::string(reinterpret_cast<const char*>(octets), taille),
+                           flux_perdu());
     Tpartie partie;
     init_partie(&partie);
     std::string ligne;

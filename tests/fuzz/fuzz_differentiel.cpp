@@ -183,8 +183,9 @@ Trapport lit_rapport(const std::string& texte) {
     int profondeur = 0;
     long long temps = 0, nps = 0;
     char pv[16] = {};
-    if (std::sscanf(texte.c_str(), "info depth %d nodes %lld time %lld nps %lld score cp %d pv %15s",
-                    &profondeur, &r.noeuds, &temps, &nps, &r.score, pv) == 6) {
+    if (std::sscanf(texte.c_str(),
+                    "info depth %d nodes %lld time %lld nps %lld score cp %d pv %15s", &profondeur,
+                    &r.noeuds, &temps, &nps, &r.score, pv) == 6) {
         r.pv = pv;
     }
     return r;
@@ -193,7 +194,9 @@ Trapport lit_rapport(const std::string& texte) {
 void compare(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
              const std::string& ligne) {
     auto ecart = [&](const char* quoi, long long rapide, long long reference) {
-        if (rapide != reference) difference(quoi, ligne, c, profondeur, alpha, beta, rapide, reference);
+        if (rapide != reference) {
+            difference(quoi, ligne, c, profondeur, alpha, beta, rapide, reference);
+        }
     };
 
     node = 0;

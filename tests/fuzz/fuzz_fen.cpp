@@ -114,7 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
         traite_ligne(&partie, ligne);
         const std::string reponse = texte_recu();
         if (reponse == "Commande non reconnue\n") {
-            if (!meme_partie(avant, partie)) echec_du_test("a refused line changed the game", ligne);
+            if (!meme_partie(avant, partie)) {
+                echec_du_test("a refused line changed the game", ligne);
+            }
         } else if (!reponse.empty()) {
             echec_du_test("an accepted line printed something", ligne);
         } else {
