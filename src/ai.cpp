@@ -213,14 +213,15 @@ inline int score_apres(const Techiquier* e, int avant, Tdeplacement d, const Tec
 // The last ply before the horizon: each child's score is the static score after the move,
 // worked out from this position's score without playing the move where it can.
 int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, int statique) {
-    Tcoups coups;
-    genere_coups(e, c, &coups);
+    const Tcamps ensembles = camps(e);
+    Tcoups_par_etapes coups;
+    commence_coups(e, c, ensembles, &coups);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, ensembles, &surete);
     const int64_t avant = node;
     bool alpha_releve = false;
-    for (int i = coups.debut; i < coups.fin; i++) {
-        const Tdeplacement d = coups.tampon[i];
+    Tdeplacement d;
+    while (coup_suivant(e, c, &coups, &d)) {
         int v;
         const bool sur = sans_danger(e, &surete, d);
         if (!sur || !evaluation_apres(e, statique, d, &v)) {
@@ -256,14 +257,15 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
         return statique;
     }
     if (profondeur == 1) return avant_horizon(e, c, alpha, beta, statique);
-    Tcoups coups;
-    genere_coups(e, c, &coups);
+    const Tcamps ensembles = camps(e);
+    Tcoups_par_etapes coups;
+    commence_coups(e, c, ensembles, &coups);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, ensembles, &surete);
     const couleur autre = adversaire(c);
     bool alpha_releve = false;
-    for (int i = coups.debut; i < coups.fin; i++) {
-        const Tdeplacement d = coups.tampon[i];
+    Tdeplacement d;
+    while (coup_suivant(e, c, &coups, &d)) {
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
         if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
@@ -372,7 +374,7 @@ int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, camps(e), &surete);
     int64_t total = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
         const Tdeplacement d = coups.tampon[i];

@@ -3,6 +3,10 @@
 #include <bit>
 #include <initializer_list>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "primitives_pieces.h"
 
 namespace {
@@ -54,11 +58,11 @@ constexpr Ttables calcule_tables() {
 constexpr Ttables TABLES = calcule_tables();
 
 // The same tables as sets of squares, one bit a square, for counting moves by whole sets.
-using Tbits = uint64_t;
 constexpr Tbits bit(int index) { return Tbits{1} << index; }
 
 struct Tmasques {
     Tbits sauts[64];
+    Tbits voisins[64];
     Tbits rayons[8][64];
     Tbits ligne_par[64][64];  // the whole line through two aligned squares, else 0
 };
@@ -75,6 +79,7 @@ constexpr Tmasques calcule_masques() {
     Tmasques m{};
     for (int index = 0; index < 64; index++) {
         m.sauts[index] = en_bits(TABLES.sauts[index]);
+        m.voisins[index] = en_bits(TABLES.voisins[index]);
         for (int dir = 0; dir < 8; dir++) m.rayons[dir][index] = en_bits(TABLES.rayons[index][dir]);
     }
     for (int index = 0; index < 64; index++) {
@@ -92,16 +97,17 @@ constexpr Tmasques MASQUES = calcule_masques();
 // Directions 0, 1, 4, 6 go toward higher square indexes, the others toward lower ones.
 constexpr bool VERS_LE_HAUT[8] = {true, true, false, false, true, false, true, false};
 
+// The square of `sur_le_rayon` (squares of one ray) nearest to the ray's start.
+inline int plus_proche(Tbits sur_le_rayon, int dir) {
+    return VERS_LE_HAUT[dir] ? std::countr_zero(sur_le_rayon) : 63 - std::countl_zero(sur_le_rayon);
+}
+
 inline Tbits attaques_rayons(int index, Tbits occupees, int premier, int dernier) {
     Tbits attaques = 0;
     for (int dir = premier; dir < dernier; dir++) {
         Tbits rayon = MASQUES.rayons[dir][index];
         const Tbits bloqueurs = rayon & occupees;
-        if (bloqueurs != 0) {
-            const int premier_bloqueur = VERS_LE_HAUT[dir] ? std::countr_zero(bloqueurs)
-                                                           : 63 - std::countl_zero(bloqueurs);
-            rayon ^= MASQUES.rayons[dir][premier_bloqueur];
-        }
+        if (bloqueurs != 0) rayon ^= MASQUES.rayons[dir][plus_proche(bloqueurs, dir)];
         attaques |= rayon;
     }
     return attaques;
@@ -114,28 +120,52 @@ constexpr Tbits LIGNE_5 = 0xFFull << 40;  // where a black pawn stands after one
 
 // ---- Filling the list ----
 
-inline void en_tete(Tcoups* coups, int depart, int arrivee) {
-    coups->tampon[--coups->debut] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+// Which part of the list a generation fills: the captures (en passant included), pushed
+// at the head, the other moves, appended at the tail, or both.
+enum class Tpart { prises, calmes, toutes };
+
+inline Tdeplacement deplacement(int depart, int arrivee) {
+    return {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
 }
 
+template <Tpart P>
+inline void en_tete(Tcoups* coups, int depart, int arrivee) {
+    if constexpr (P != Tpart::calmes) coups->tampon[--coups->debut] = deplacement(depart, arrivee);
+}
+
+template <Tpart P>
 inline void en_queue(Tcoups* coups, int depart, int arrivee) {
-    coups->tampon[coups->fin++] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+    if constexpr (P != Tpart::prises) coups->tampon[coups->fin++] = deplacement(depart, arrivee);
+}
+
+// The square where the pawn on `depart` takes en passant, or -1: beside the pawn that has
+// just advanced two squares, on the row where such a pawn lands.
+inline int prise_en_passant_vers_la_case(const Techiquier* e, int depart, int32_t code) {
+    const int ligne = depart / 8, colonne = depart % 8;
+    const int d = code > 0 ? 1 : -1;
+    if (e->ep_ligne < 0 || (colonne != e->ep_colonne - 1 && colonne != e->ep_colonne + 1) ||
+        ligne != (d == 1 ? 4 : 3)) {
+        return -1;
+    }
+    return index_case(ligne + d, e->ep_colonne);
 }
 
 // Knight and king: empty squares to the tail, opposing pieces to the head.
+template <Tpart P>
 inline void coups_sauteur(const int32_t* cases, int depart, int32_t code, const Tcibles& cibles,
                           Tcoups* coups) {
     for (int k = 0; k < cibles.n; k++) {
         const int arrivee = cibles.cases[k];
         const int32_t cible = cases[arrivee];
         if (cible == VIDE) {
-            en_queue(coups, depart, arrivee);
+            en_queue<P>(coups, depart, arrivee);
         } else if (cible * code < 0) {
-            en_tete(coups, depart, arrivee);
+            en_tete<P>(coups, depart, arrivee);
         }
     }
 }
 
+template <Tpart P>
 inline void coups_glisseur(const int32_t* cases, int depart, int32_t code, int premier,
                            int dernier, Tcoups* coups) {
     for (int dir = premier; dir < dernier; dir++) {
@@ -144,42 +174,41 @@ inline void coups_glisseur(const int32_t* cases, int depart, int32_t code, int p
             const int arrivee = rayon.cases[k];
             const int32_t cible = cases[arrivee];
             if (cible == VIDE) {
-                en_queue(coups, depart, arrivee);
+                en_queue<P>(coups, depart, arrivee);
                 continue;
             }
-            if (cible * code < 0) en_tete(coups, depart, arrivee);
+            if (cible * code < 0) en_tete<P>(coups, depart, arrivee);
             break;
         }
     }
 }
 
+template <Tpart P>
 void coups_pion_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
     const int32_t* cases = e->cases;
     const int ligne = depart / 8, colonne = depart % 8;
     const int d = code > 0 ? 1 : -1;
     // Pushes: one square, two from the starting row.
-    if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
-        en_queue(coups, depart, depart + 8 * d);
+    if (P != Tpart::prises && sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
+        en_queue<P>(coups, depart, depart + 8 * d);
         const int ligne_depart = d == 1 ? 1 : 6;
         if (ligne == ligne_depart && cases[depart + 16 * d] == VIDE) {
-            en_queue(coups, depart, depart + 16 * d);
+            en_queue<P>(coups, depart, depart + 16 * d);
         }
     }
+    if constexpr (P == Tpart::calmes) return;
     // Captures, toward the lower column first; only while the pawn can still step forward.
     const bool peut_avancer = d == 1 ? ligne < 7 : ligne > 0;
     if (peut_avancer) {
         if (colonne > 0 && cases[depart + 8 * d - 1] * code < 0) {
-            en_tete(coups, depart, depart + 8 * d - 1);
+            en_tete<P>(coups, depart, depart + 8 * d - 1);
         }
         if (colonne < 7 && cases[depart + 8 * d + 1] * code < 0) {
-            en_tete(coups, depart, depart + 8 * d + 1);
+            en_tete<P>(coups, depart, depart + 8 * d + 1);
         }
     }
-    // En passant: beside the pawn that has just advanced two squares.
-    if (e->ep_ligne >= 0 && (colonne == e->ep_colonne - 1 || colonne == e->ep_colonne + 1) &&
-        ligne == (d == 1 ? 4 : 3)) {
-        en_tete(coups, depart, index_case(ligne + d, e->ep_colonne));
-    }
+    const int en_passant = prise_en_passant_vers_la_case(e, depart, code);
+    if (en_passant >= 0) en_tete<P>(coups, depart, en_passant);
 }
 
 void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
@@ -193,11 +222,54 @@ void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) 
     const int coin = base * 8;
     if (grand != 0 && cases[coin] == TOUR * c && cases[coin + 1] == VIDE &&
         cases[coin + 2] == VIDE && cases[coin + 3] == VIDE) {
-        en_queue(coups, depart, coin + 2);
+        en_queue<Tpart::toutes>(coups, depart, coin + 2);
     }
     if (petit != 0 && cases[coin + 7] == TOUR * c && cases[coin + 5] == VIDE &&
         cases[coin + 6] == VIDE) {
-        en_queue(coups, depart, coin + 6);
+        en_queue<Tpart::toutes>(coups, depart, coin + 6);
+    }
+}
+
+// The generator's scan: the side's squares from its own back rank, until as many of its
+// pieces as its count have been visited; each piece adds its moves of part P.
+template <Tpart P>
+void genere_part(const Techiquier* e, couleur c, Tcoups* coups) {
+    const int32_t* cases = e->cases;
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    int32_t vues = 0;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int depart = index_case(ligne, colonne);
+            const int32_t code = cases[depart];
+            if (code * c > 0) {
+                switch (valeur_absolue(code)) {
+                    case PION:
+                        coups_pion_rapide<P>(e, depart, code, coups);
+                        break;
+                    case ROI:
+                        if constexpr (P != Tpart::prises) roque_rapide(e, depart, code, coups);
+                        coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
+                        break;
+                    case CAVALIER:
+                        coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
+                        break;
+                    case FOU:
+                        coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
+                        break;
+                    case TOUR:
+                        coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
+                        break;
+                    case DAME:
+                        coups_glisseur<P>(cases, depart, code, 0, 8, coups);
+                        break;
+                    default:
+                        break;
+                }
+                vues++;
+            }
+            if (vues == a_voir) return;
+        }
     }
 }
 
@@ -236,49 +308,163 @@ bool sur_la_ligne(int roi, int dir, int arrivee) {
 void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
     coups->debut = MOITIE_COUPS;
     coups->fin = MOITIE_COUPS;
-    const int32_t* cases = e->cases;
-    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
-    int32_t vues = 0;
-    for (int i = 0; i < 8; i++) {
-        const int ligne = c == BLANC ? i : 7 - i;
-        for (int colonne = 0; colonne < 8; colonne++) {
-            const int depart = index_case(ligne, colonne);
-            const int32_t code = cases[depart];
-            if (code * c > 0) {
-                switch (valeur_absolue(code)) {
-                    case PION:
-                        coups_pion_rapide(e, depart, code, coups);
-                        break;
-                    case ROI:
-                        roque_rapide(e, depart, code, coups);
-                        coups_sauteur(cases, depart, code, TABLES.voisins[depart], coups);
-                        break;
-                    case CAVALIER:
-                        coups_sauteur(cases, depart, code, TABLES.sauts[depart], coups);
-                        break;
-                    case FOU:
-                        coups_glisseur(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
-                        break;
-                    case TOUR:
-                        coups_glisseur(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
-                        break;
-                    case DAME:
-                        coups_glisseur(cases, depart, code, 0, 8, coups);
-                        break;
-                    default:
-                        break;
-                }
-                vues++;
-            }
-            if (vues == a_voir) return;
-        }
+    genere_part<Tpart::toutes>(e, c, coups);
+}
+
+void genere_prises(const Techiquier* e, couleur c, Tcoups* coups) {
+    coups->debut = MOITIE_COUPS;
+    coups->fin = MOITIE_COUPS;
+    genere_part<Tpart::prises>(e, c, coups);
+}
+
+void genere_calmes(const Techiquier* e, couleur c, Tcoups* coups) {
+    coups->fin = MOITIE_COUPS;
+    genere_part<Tpart::calmes>(e, c, coups);
+}
+
+Tcamps camps(const Techiquier* e) {
+    Tcamps resultat{0, 0};
+#if defined(__SSE2__)
+    // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign),
+    // then one bit per square for the positive ones and one for the negative ones.
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 16) {
+        const auto* q = reinterpret_cast<const __m128i*>(e->cases + i);
+        const __m128i mots =
+            _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                            _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+        const auto positifs = static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(mots, zero)));
+        const auto negatifs = static_cast<uint16_t>(_mm_movemask_epi8(mots));
+        resultat.blancs |= Tbits{positifs} << i;
+        resultat.noirs |= Tbits{negatifs} << i;
     }
+#else
+    for (int i = 0; i < 64; i++) {
+        resultat.blancs |= Tbits{e->cases[i] > 0} << i;
+        resultat.noirs |= Tbits{e->cases[i] < 0} << i;
+    }
+#endif
+    return resultat;
 }
 
 namespace {
 
-// Pawns, knights and the king of side `par` that attack the square.
-inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
+void ajoute_prise(Tcoups_par_etapes* etapes, int depart, int arrivee) {
+    etapes->prises[etapes->n_prises++] = deplacement(depart, arrivee);
+}
+
+// The captures of one piece, in the order in which the generator finds them.
+void prises_de_la_piece(const Techiquier* e, int depart, Tcoups_par_etapes* etapes) {
+    const int32_t code = e->cases[depart];
+    const Tbits adverses = etapes->adverses;
+    const auto sauts = [&](const Tcibles& cibles, Tbits masque) {
+        if ((masque & adverses) == 0) return;
+        for (int k = 0; k < cibles.n; k++) {
+            if (adverses & bit(cibles.cases[k])) ajoute_prise(etapes, depart, cibles.cases[k]);
+        }
+    };
+    const auto rayons = [&](int premier, int dernier) {
+        for (int dir = premier; dir < dernier; dir++) {
+            const Tbits bloqueurs = MASQUES.rayons[dir][depart] & etapes->occupees;
+            if (bloqueurs == 0) continue;
+            const int premier_bloqueur = plus_proche(bloqueurs, dir);
+            if (adverses & bit(premier_bloqueur)) ajoute_prise(etapes, depart, premier_bloqueur);
+        }
+    };
+    switch (valeur_absolue(code)) {
+        case PION: {
+            const int ligne = depart / 8, colonne = depart % 8;
+            const int d = code > 0 ? 1 : -1;
+            if (d == 1 ? ligne < 7 : ligne > 0) {
+                if (colonne > 0 && (adverses & bit(depart + 8 * d - 1))) {
+                    ajoute_prise(etapes, depart, depart + 8 * d - 1);
+                }
+                if (colonne < 7 && (adverses & bit(depart + 8 * d + 1))) {
+                    ajoute_prise(etapes, depart, depart + 8 * d + 1);
+                }
+            }
+            const int en_passant = prise_en_passant_vers_la_case(e, depart, code);
+            if (en_passant >= 0) ajoute_prise(etapes, depart, en_passant);
+            break;
+        }
+        case ROI:
+            sauts(TABLES.voisins[depart], MASQUES.voisins[depart]);
+            break;
+        case CAVALIER:
+            sauts(TABLES.sauts[depart], MASQUES.sauts[depart]);
+            break;
+        case FOU:
+            rayons(0, PREMIER_RAYON_TOUR);
+            break;
+        case TOUR:
+            rayons(PREMIER_RAYON_TOUR, 8);
+            break;
+        case DAME:
+            rayons(0, 8);
+            break;
+        default:
+            break;
+    }
+}
+
+// The last piece of the scan among `pieces`: white's scan goes up the square indexes,
+// black's goes down the rows and along each row from column 0.
+int derniere_piece(Tbits pieces, couleur c) {
+    if (c == BLANC) return 63 - std::countl_zero(pieces);
+    const int ligne = std::countr_zero(pieces) / 8;
+    return 63 - std::countl_zero(pieces & (Tbits{0xFF} << (8 * ligne)));
+}
+
+// Hands out the next capture, looking at the pieces from the last of the scan backward
+// until one has some; false when none is left.
+bool prise_suivante(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
+    while (etapes->n_prises == 0) {
+        if (etapes->a_revoir == 0) return false;
+        const int depart = derniere_piece(etapes->a_revoir, c);
+        etapes->a_revoir &= ~bit(depart);
+        prises_de_la_piece(e, depart, etapes);
+    }
+    *coup = etapes->prises[--etapes->n_prises];
+    return true;
+}
+
+}  // namespace
+
+void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
+                    Tcoups_par_etapes* etapes) {
+    const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
+    etapes->adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
+    etapes->occupees = ensembles.blancs | ensembles.noirs;
+    etapes->n_prises = 0;
+    etapes->calmes_generes = false;
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    if (std::popcount(propres) <= a_voir) {
+        etapes->a_revoir = propres;
+        etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
+    } else {
+        // The scan stops before the side's last pieces: take the captures from it.
+        etapes->a_revoir = 0;
+        genere_prises(e, c, &etapes->coups);
+    }
+    etapes->suivant = etapes->coups.debut;
+}
+
+bool coup_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
+    if (prise_suivante(e, c, etapes, coup)) return true;
+    if (etapes->suivant == MOITIE_COUPS && !etapes->calmes_generes) {
+        genere_calmes(e, c, &etapes->coups);
+        etapes->calmes_generes = true;
+    }
+    if (etapes->suivant == etapes->coups.fin) return false;
+    *coup = etapes->coups.tampon[etapes->suivant++];
+    return true;
+}
+
+namespace {
+
+// Pawns, knights and the king of side `par` that attack the square; knights and king are
+// looked for only among `candidates`, a set that holds every piece of that side.
+inline bool attaque_de_pres(const int32_t* cases, int index, couleur par, Tbits candidates) {
     const int ligne = index / 8, colonne = index % 8;
     // Pawns capture toward the square from one row behind it (seen from `par`).
     const int ligne_pion = ligne - par;
@@ -287,13 +473,11 @@ inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
         if (colonne > 0 && cases[index_case(ligne_pion, colonne - 1)] == pion) return true;
         if (colonne < 7 && cases[index_case(ligne_pion, colonne + 1)] == pion) return true;
     }
-    const Tcibles& sauts = TABLES.sauts[index];
-    for (int k = 0; k < sauts.n; k++) {
-        if (cases[sauts.cases[k]] == CAVALIER * par) return true;
+    for (Tbits b = MASQUES.sauts[index] & candidates; b != 0; b &= b - 1) {
+        if (cases[std::countr_zero(b)] == CAVALIER * par) return true;
     }
-    const Tcibles& voisins = TABLES.voisins[index];
-    for (int k = 0; k < voisins.n; k++) {
-        if (cases[voisins.cases[k]] == ROI * par) return true;
+    for (Tbits b = MASQUES.voisins[index] & candidates; b != 0; b &= b - 1) {
+        if (cases[std::countr_zero(b)] == ROI * par) return true;
     }
     return false;
 }
@@ -302,7 +486,7 @@ inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
 // longer shields the squares behind it); -1 for none.
 int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
     const int32_t* cases = e->cases;
-    if (attaque_de_pres(cases, index, par)) return 1;
+    if (attaque_de_pres(cases, index, par, ~Tbits{0})) return 1;
     for (int dir = 0; dir < 8; dir++) {
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? FOU * par : TOUR * par;
         const Tcibles& rayon = TABLES.rayons[index][dir];
@@ -328,7 +512,8 @@ int echec_rapide(const Techiquier* e, couleur c) {
     return case_attaquee(e, roi, -c) || prise_en_passant_vers(e, roi, -c);
 }
 
-void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
+void analyse_surete(const Techiquier* e, couleur c, const Tcamps& ensembles, Tsurete* surete) {
+    surete->cloues = 0;
     surete->roi = case_du_roi(e, c);
     if (surete->roi < 0) {
         surete->en_echec = echec_rapide(e, c) != 0;
@@ -337,31 +522,26 @@ void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
     }
     const int32_t* cases = e->cases;
     const int roi = surete->roi;
-    bool attaque = attaque_de_pres(cases, roi, -c) || prise_en_passant_vers(e, roi, -c);
-    for (int8_t& clou : surete->clouage) clou = 0;
-    surete->cloues = 0;
-    // One walk along each line from the king finds both the checks and the pins.
+    const Tbits adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
+    const Tbits occupees = ensembles.blancs | ensembles.noirs;
+    bool attaque = attaque_de_pres(cases, roi, -c, adverses) || prise_en_passant_vers(e, roi, -c);
+    // Along each line from the king: an opposing slider of that line first gives check;
+    // one own piece and then such a slider pins that piece.
     for (int dir = 0; dir < 8; dir++) {
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
-        const Tcibles& rayon = TABLES.rayons[roi][dir];
-        int propre = -1;  // the first own piece on the line
-        for (int k = 0; k < rayon.n; k++) {
-            const int32_t code = cases[rayon.cases[k]];
-            if (code == VIDE) continue;
-            if (code * c > 0) {
-                if (propre >= 0) break;
-                propre = rayon.cases[k];
-                continue;
-            }
-            if (code == glisseur || code == -DAME * c) {
-                if (propre >= 0) {
-                    surete->clouage[propre] = static_cast<int8_t>(dir + 1);
-                    surete->cloues |= uint64_t{1} << propre;
-                } else {
-                    attaque = true;
-                }
-            }
-            break;
+        const Tbits sur_la_ligne = MASQUES.rayons[dir][roi] & occupees;
+        if (sur_la_ligne == 0) continue;
+        const int premiere = plus_proche(sur_la_ligne, dir);
+        if (adverses & bit(premiere)) {
+            attaque = attaque || cases[premiere] == glisseur || cases[premiere] == -DAME * c;
+            continue;
+        }
+        const Tbits derriere = sur_la_ligne & ~bit(premiere);
+        if (derriere == 0) continue;
+        const int seconde = plus_proche(derriere, dir);
+        if (cases[seconde] == glisseur || cases[seconde] == -DAME * c) {
+            surete->clouage[premiere] = static_cast<int8_t>(dir + 1);
+            surete->cloues |= bit(premiere);
         }
     }
     surete->en_echec = attaque;
@@ -377,8 +557,8 @@ bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) 
     if (type == PION && (coup.arrivee - coup.depart) % 8 != 0 && e->cases[coup.arrivee] == VIDE) {
         return false;
     }
-    const int clou = surete->clouage[coup.depart];
-    return clou == 0 || sur_la_ligne(surete->roi, clou - 1, coup.arrivee);
+    if ((surete->cloues & bit(coup.depart)) == 0) return true;
+    return sur_la_ligne(surete->roi, surete->clouage[coup.depart] - 1, coup.arrivee);
 }
 
 namespace {
@@ -460,17 +640,15 @@ int compte_roi(const Techiquier* e, int depart, int32_t code) {
 }  // namespace
 
 int compte_coups_legaux(const Techiquier* e, couleur c) {
+    const Tcamps ensembles = camps(e);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, ensembles, &surete);
     if (!surete.sure) return compte_en_jouant(e, c);
 
     // The board as sets of squares: empty ones, the side's own, and its own by kind.
     const int32_t* cases = e->cases;
-    Tbits vides = 0, propres = 0;
-    for (int index = 0; index < 64; index++) {
-        vides |= Tbits{cases[index] == VIDE} << index;
-        propres |= Tbits{cases[index] * c > 0} << index;
-    }
+    const Tbits vides = ~(ensembles.blancs | ensembles.noirs);
+    const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
     Tbits par_type[7] = {};
     for (Tbits b = propres; b != 0; b &= b - 1) {
         const int index = std::countr_zero(b);

@@ -29,6 +29,40 @@ struct Tcoups {
 };
 
 void genere_coups(const Techiquier* echiquier, couleur c, Tcoups* coups);
+// The two parts of that list on their own: the captures (en passant included) from
+// tampon[debut] to the middle, then the other moves from the middle to tampon[fin].
+void genere_prises(const Techiquier* echiquier, couleur c, Tcoups* coups);
+void genere_calmes(const Techiquier* echiquier, couleur c, Tcoups* coups);
+
+// A set of squares, bit i for the square of index i.
+using Tbits = uint64_t;
+
+// The squares of each side.
+struct Tcamps {
+    Tbits blancs;
+    Tbits noirs;
+};
+Tcamps camps(const Techiquier* echiquier);
+
+// The same moves in the same order, handed out one at a time, with no more work than the
+// moves handed out need: most searches end on the first capture. The captures stand in
+// the reverse of their finding order, so they are found piece by piece from the last piece
+// of the scan backward; the other moves are generated only once every capture is out.
+struct Tcoups_par_etapes {
+    Tbits adverses;
+    Tbits occupees;
+    Tbits a_revoir;             // pieces whose captures have not been looked at yet
+    int n_prises;               // captures of the piece last looked at, still to hand out
+    Tdeplacement prises[16];    // in its finding order, handed out from the end
+    Tcoups coups;               // the other moves (and all captures when the scan stops early)
+    int suivant;
+    bool calmes_generes;
+};
+void commence_coups(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
+                    Tcoups_par_etapes* etapes);
+// False once every move has been handed out.
+bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                  Tdeplacement* coup);
 
 // Whether side `par` attacks the square the way a king there is attacked: a capture of
 // one of its pieces could end there.
@@ -43,11 +77,12 @@ struct Tsurete {
     bool en_echec;
     bool sure;  // false: no usable king square or the king is in check; test every move
     int roi;
-    int8_t clouage[64];  // 0: not pinned; else the index + 1 of the pin's direction
     uint64_t cloues;     // the pinned squares, one bit each
+    int8_t clouage[64];  // for a pinned square only: the index + 1 of the pin's direction
 };
 
-void analyse_surete(const Techiquier* echiquier, couleur c, Tsurete* surete);
+void analyse_surete(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
+                    Tsurete* surete);
 
 // Whether the move certainly leaves the king safe, known without playing it. False means
 // "play it and ask echec_rapide".
