@@ -1,8 +1,12 @@
 #include "ai.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <chrono>
+#include <limits>
 
+#include "ai_memoire.h"
 #include "divers.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
@@ -172,31 +176,67 @@ int evaluation_partiel(const Techiquier* e, Tcoup coup, int total, int multiplic
            multiplicateur * evaluation(e, coup.ligne_arrivee, coup.colonne_arrivee);
 }
 
+namespace {
+
+int score_de(int32_t code, int index) { return SCORE_PIECE[code + DAME][index]; }
+
+// The change of one side's pair bonus when `pris` of its bishops leave the board: the bonus
+// reads the counter, which goes down with them, and counts every bishop left.
+int variation_du_bonus(int32_t compteur, int fous, int pris) {
+    const auto bonus = [](int32_t n, int k) { return n == 2 ? BONUS_PAIRE_DE_FOUS * k : 0; };
+    return bonus(compteur - pris, fous - pris) - bonus(compteur, fous);
+}
+
+}  // namespace
+
+int evaluation_apres_coup(const Techiquier* e, const Tcamps& ensembles, int avant,
+                          Tdeplacement coup) {
+    const int32_t* cases = e->cases;
+    const int32_t m = cases[coup.depart], x = cases[coup.arrivee];
+    const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
+    const int ligne_arrivee = coup.arrivee / 8;
+    int score = avant - score_de(m, coup.depart) - score_de(x, coup.arrivee);
+    int32_t pose = m;
+    int fous_pris_blancs = x == FOU, fous_pris_noirs = x == -FOU;
+    if (valeur_absolue(m) == PION) {
+        // A pawn moving to the next column onto an empty square takes what stands behind
+        // it; one reaching its last row becomes a queen.
+        const int ligne_prise = ligne_arrivee - signe(m);
+        if (x == VIDE && valeur_absolue(colonne_arrivee - colonne_depart) == 1 &&
+            ligne_prise >= 0 && ligne_prise < 8) {
+            const int index_prise = index_case(ligne_prise, colonne_arrivee);
+            const int32_t prise = cases[index_prise];
+            score -= score_de(prise, index_prise);
+            fous_pris_blancs += prise == FOU;
+            fous_pris_noirs += prise == -FOU;
+        }
+        if ((m == PION && ligne_arrivee == 7) || (m == -PION && ligne_arrivee == 0)) pose = DAME * m;
+    } else if (valeur_absolue(m) == ROI && colonne_depart == 4 &&
+               (colonne_arrivee == 2 || colonne_arrivee == 6)) {
+        // Castling: the rook on the corner of the king's row moves beside it.
+        const int coin = coup.depart - 4 + (colonne_arrivee == 2 ? 0 : 7);
+        const int a_cote = coup.depart - 4 + (colonne_arrivee == 2 ? 3 : 5);
+        score += score_de(cases[coin], a_cote) - score_de(cases[coin], coin) -
+                 score_de(cases[a_cote], a_cote);
+    }
+    score += score_de(pose, coup.arrivee);
+    const Tbits fous = ensembles.diagonaux & ~ensembles.droits;  // queens are in both
+    if (fous_pris_blancs > 0) {
+        score += variation_du_bonus(e->nb_fous_blancs, std::popcount(fous & ensembles.blancs),
+                                    fous_pris_blancs);
+    }
+    if (fous_pris_noirs > 0) {
+        score -= variation_du_bonus(e->nb_fous_noirs, std::popcount(fous & ensembles.noirs),
+                                    fous_pris_noirs);
+    }
+    return score;
+}
+
 // ---------------------------------------------------------------------------------------
 // Search
 // ---------------------------------------------------------------------------------------
 
 namespace {
-
-// The static score after a move that changes only its two squares and no bishop counter,
-// from the score before it. False for the other moves (en passant, castling, promotion,
-// a bishop taken), whose score is computed from the board after them.
-bool evaluation_apres(const Techiquier* e, int avant, Tdeplacement d, int* apres) {
-    const int32_t m = e->cases[d.depart], x = e->cases[d.arrivee];
-    const int32_t type = valeur_absolue(m);
-    if (m == VIDE || valeur_absolue(x) == FOU) return false;
-    if (type == PION) {
-        if (x == VIDE && (d.arrivee - d.depart) % 8 != 0) return false;
-        const int ligne = d.arrivee / 8;
-        if ((m > 0 && ligne == 7) || (m < 0 && ligne == 0)) return false;
-    }
-    if (type == ROI && d.depart % 8 == 4 && (d.arrivee % 8 == 2 || d.arrivee % 8 == 6)) {
-        return false;
-    }
-    *apres = avant + SCORE_PIECE[m + DAME][d.arrivee] - SCORE_PIECE[m + DAME][d.depart] -
-             SCORE_PIECE[x + DAME][d.arrivee];
-    return true;
-}
 
 // Looks at the input whenever another 1024 horizon evaluations have been made since
 // `avant` ("isready" is answered at once); this never changes what the search computes.
@@ -204,64 +244,129 @@ inline void ecoute_si_besoin(int64_t avant) {
     if ((avant >> 10) != (node >> 10)) ecoute_pendant_recherche();
 }
 
-// The static score of the position after a move, `apres` being the board after it.
-inline int score_apres(const Techiquier* e, int avant, Tdeplacement d, const Techiquier* apres) {
-    int score;
-    return evaluation_apres(e, avant, d, &score) ? score : evaluation_complete(apres);
+// The most a move that takes nothing and promotes nothing raises its side's static score:
+// one piece moving across its table, or king and rook together when castling. A pawn's
+// table is read without its last row, since a push there promotes.
+int32_t ecart_de_table(const Ttable& table, int ligne_exclue_blanc, int ligne_exclue_noir) {
+    int32_t ecart = 0;
+    for (int moitie = 0; moitie < 2; moitie++) {
+        const int exclue = moitie == 0 ? ligne_exclue_blanc : ligne_exclue_noir;
+        int32_t plus_haut = std::numeric_limits<int32_t>::min();
+        int32_t plus_bas = std::numeric_limits<int32_t>::max();
+        for (int index = 0; index < 64; index++) {
+            if (index / 8 == exclue) continue;
+            plus_haut = std::max(plus_haut, table[64 * moitie + index]);
+            plus_bas = std::min(plus_bas, table[64 * moitie + index]);
+        }
+        ecart = std::max(ecart, plus_haut - plus_bas);
+    }
+    return ecart;
 }
 
-// The last ply before the horizon: each child's score is the static score after the move,
-// worked out from this position's score without playing the move where it can.
-int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, int statique) {
-    const Tcamps ensembles = camps(e);
-    Tcoups_par_etapes coups;
-    commence_coups(e, c, ensembles, &coups);
+const int32_t GAIN_CALME_MAXIMAL = [] {
+    int32_t gain = ecart_de_table(RoiSq, -1, -1) + ecart_de_table(TourSq, -1, -1);
+    gain = std::max(gain, ecart_de_table(PionSq, 7, 0));
+    for (const Ttable* table : {&CavalierSq, &FouSq, &TourSq, &DameSq, &RoiSq}) {
+        gain = std::max(gain, ecart_de_table(*table, -1, -1));
+    }
+    return gain;
+}();
+
+// Whether the side has a pawn one push from its last row.
+bool promotion_possible(const Techiquier* e, couleur c) {
+    const int ligne = c == BLANC ? 6 : 1;
+    for (int colonne = 0; colonne < 8; colonne++) {
+        if (e->cases[index_case(ligne, colonne)] == PION * c) return true;
+    }
+    return false;
+}
+
+// What the search knows of a position beside its record, worked out from its parent's:
+// its static score and its sets of squares.
+struct Tconnu {
+    int statique;
+    Tcamps ensembles;
+};
+
+// What the last ply before the horizon keeps while it walks its moves.
+struct Tdernier_pli {
+    const Tcamps* ensembles;
+    couleur c;
+    int alpha;
+    int beta;
+    int statique;
+    bool alpha_releve;
+    int legaux;  // legal moves scored so far
     Tsurete surete;
-    analyse_surete(e, c, ensembles, &surete);
+};
+
+// Scores one move of the last ply: its child's score is the static score after it, worked
+// out from this position's score without playing the move where it can. True when the
+// move cuts the search off.
+bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) {
+    const couleur c = p->c;
+    if (!sans_danger(e, &p->surete, d)) {
+        Techiquier copie = *e;
+        execute_coup(&copie, vers_Tcoup(d));
+        if (echec_rapide(&copie, c)) return false;
+    }
+    const int v = evaluation_apres_coup(e, *p->ensembles, p->statique, d);
+    p->legaux++;
+    // A child at the horizon is one evaluation; a probe searched again is two.
+    node++;
+    if (p->alpha_releve && c * p->alpha < c * v && c * v < c * p->beta) node++;
+    if (c * v >= c * p->beta) return true;
+    if (c * v > c * p->alpha) {
+        p->alpha = v;
+        p->alpha_releve = true;
+    }
+    return false;
+}
+
+// Whether no move left to score can change anything but the node count: every capture is
+// scored, nothing promotes, and even the best quiet move stays at or below alpha (and
+// below beta) from the side's view. Each legal one then counts one evaluation.
+bool calmes_sans_effet(const Techiquier* e, const Tdernier_pli& p) {
+    const int plafond = p.c * p.statique + GAIN_CALME_MAXIMAL;
+    return p.surete.sure && plafond <= p.c * p.alpha && plafond < p.c * p.beta &&
+           !promotion_possible(e, p.c);
+}
+
+// The last ply before the horizon.
+int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tconnu& connu) {
+    const int statique = connu.statique;
+    Tcoups_par_etapes coups;
+    commence_coups(e, c, connu.ensembles, &coups);
+    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, {}};
+    analyse_surete(e, c, connu.ensembles, &p.surete);
     const int64_t avant = node;
-    bool alpha_releve = false;
     Tdeplacement d;
-    while (coup_suivant(e, c, &coups, &d)) {
-        int v;
-        const bool sur = sans_danger(e, &surete, d);
-        if (!sur || !evaluation_apres(e, statique, d, &v)) {
-            Techiquier copie = *e;
-            execute_coup(&copie, vers_Tcoup(d));
-            if (!sur && echec_rapide(&copie, c)) continue;
-            v = score_apres(e, statique, d, &copie);
-        }
-        // A child at the horizon is one evaluation; a probe searched again is two.
-        node++;
-        if (alpha_releve && c * alpha < c * v && c * v < c * beta) node++;
-        if (c * v >= c * beta) {
-            ecoute_si_besoin(avant);
-            return beta;
-        }
-        if (c * v > c * alpha) {
-            alpha = v;
-            alpha_releve = true;
-        }
+    bool coupe = false;
+    while (!coupe && prise_suivante(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
+    if (!coupe && calmes_sans_effet(e, p)) {
+        // The quiet moves are counted, not played: all legal moves less the captures.
+        node += compte_coups_legaux_connus(e, c, connu.ensembles, p.surete) - p.legaux;
+    } else {
+        while (!coupe && calme_suivant(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
     }
     ecoute_si_besoin(avant);
-    if (alpha_releve) return alpha;
-    if (surete.en_echec) return 9 * statique - 7000 * c;
+    if (coupe) return beta;
+    if (p.alpha_releve) return p.alpha;
+    if (p.surete.en_echec) return 9 * statique - 7000 * c;
     return statique;
 }
 
-// alpha_beta with the position's static score known: every child's score is derived from
-// its parent's instead of counted again over the whole board.
-int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta, int statique) {
-    if (profondeur <= 0) {
-        const int64_t avant = node++;
-        ecoute_si_besoin(avant);
-        return statique;
-    }
-    if (profondeur == 1) return avant_horizon(e, c, alpha, beta, statique);
-    const Tcamps ensembles = camps(e);
+int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+              const Tconnu& connu);
+
+// A position two plies or more from the horizon: every legal move searched one ply less
+// deep, in the generator's order.
+int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                         const Tconnu& connu) {
     Tcoups_par_etapes coups;
-    commence_coups(e, c, ensembles, &coups);
+    commence_coups(e, c, connu.ensembles, &coups);
     Tsurete surete;
-    analyse_surete(e, c, ensembles, &surete);
+    analyse_surete(e, c, connu.ensembles, &surete);
     const couleur autre = adversaire(c);
     bool alpha_releve = false;
     Tdeplacement d;
@@ -269,14 +374,15 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
         if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
-        const int score_enfant = score_apres(e, statique, d, &copie);
+        const Tconnu enfant{evaluation_apres_coup(e, connu.ensembles, connu.statique, d),
+                            camps_apres(connu.ensembles, e, d, &copie)};
         int v;
         if (!alpha_releve) {
-            v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
+            v = recherche(&copie, autre, profondeur - 1, beta, alpha, enfant);
         } else {
-            v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, score_enfant);
+            v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, enfant);
             if (c * alpha < c * v && c * v < c * beta) {
-                v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
+                v = recherche(&copie, autre, profondeur - 1, beta, alpha, enfant);
             }
         }
         if (c * v >= c * beta) return beta;
@@ -286,14 +392,57 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
         }
     }
     if (alpha_releve) return alpha;
-    if (surete.en_echec) return (10 - profondeur) * statique - 7000 * c;
-    return statique;
+    if (surete.en_echec) return (10 - profondeur) * connu.statique - 7000 * c;
+    return connu.statique;
+}
+
+// The one place where a search result enters the memo. A search that "stop" has cut short
+// returns a value that means nothing; kept, it would be handed to later searches.
+void retient_recherche(const Tcle& cle, int score, int64_t noeuds) {
+    if (arret == 0) range_en_memoire(cle, score, noeuds);
+}
+
+// recherche_interieure through the memo: a position met again with the same depth and
+// window gives the same score after the same horizon evaluations, so both are taken from
+// the memo instead of searched again.
+int recherche_memorisee(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                        const Tconnu& connu) {
+    Tcle cle;
+    if (!memoire_est_active() ||
+        !cle_memoire(e, c, profondeur, Tgenre_memoire::recherche, alpha, beta, &cle)) {
+        return recherche_interieure(e, c, profondeur, alpha, beta, connu);
+    }
+    const int64_t avant = node;
+    int score;
+    int64_t noeuds;
+    if (trouve_en_memoire(cle, &score, &noeuds)) {
+        // The evaluations count as made, and the poll they would have brought is made.
+        node += noeuds;
+        ecoute_si_besoin(avant);
+        return score;
+    }
+    score = recherche_interieure(e, c, profondeur, alpha, beta, connu);
+    retient_recherche(cle, score, node - avant);
+    return score;
+}
+
+// alpha_beta with the position's static score known: every child's score is derived from
+// its parent's instead of counted again over the whole board.
+int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+              const Tconnu& connu) {
+    if (profondeur <= 0) {
+        const int64_t avant = node++;
+        ecoute_si_besoin(avant);
+        return connu.statique;
+    }
+    if (profondeur == 1) return avant_horizon(e, c, alpha, beta, connu);
+    return recherche_memorisee(e, c, profondeur, alpha, beta, connu);
 }
 
 }  // namespace
 
 int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
-    return recherche(e, c, profondeur, alpha, beta, evaluation_complete(e));
+    return recherche(e, c, profondeur, alpha, beta, Tconnu{evaluation_complete(e), camps(e)});
 }
 
 int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
@@ -367,10 +516,11 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
     return total;
 }
 
-int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
-    if (profondeur <= 0) return 0;
-    // The last ply counts the moves that leave the king safe without playing the others.
-    if (profondeur == 1) return compte_coups_legaux(e, c);
+namespace {
+
+// min_max two plies or more from the end: every move that leaves the king safe, counted
+// with the paths below it.
+int64_t compte_interieur(const Techiquier* e, couleur c, int profondeur) {
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
@@ -384,4 +534,29 @@ int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
         total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
     }
     return total;
+}
+
+// compte_interieur through the memo: the count of a position met again at the same depth
+// is the one counted before. Counts always run to their end, so every one is kept.
+int64_t compte_memorise(const Techiquier* e, couleur c, int profondeur) {
+    Tcle cle;
+    if (!memoire_est_active() ||
+        !cle_memoire(e, c, profondeur, Tgenre_memoire::comptage, 0, 0, &cle)) {
+        return compte_interieur(e, c, profondeur);
+    }
+    int inutilise;
+    int64_t compte;
+    if (trouve_en_memoire(cle, &inutilise, &compte)) return compte;
+    compte = compte_interieur(e, c, profondeur);
+    range_en_memoire(cle, 0, compte);
+    return compte;
+}
+
+}  // namespace
+
+int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
+    if (profondeur <= 0) return 0;
+    // The last ply counts the moves that leave the king safe without playing the others.
+    if (profondeur == 1) return compte_coups_legaux(e, c);
+    return compte_memorise(e, c, profondeur);
 }

@@ -323,28 +323,74 @@ void genere_calmes(const Techiquier* e, couleur c, Tcoups* coups) {
 }
 
 Tcamps camps(const Techiquier* e) {
-    Tcamps resultat{0, 0};
+    Tcamps resultat{0, 0, 0, 0};
 #if defined(__SSE2__)
-    // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign),
-    // then one bit per square for the positive ones and one for the negative ones.
+    // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign
+    // and leaves no code out of range equal to a piece's), then one bit per square.
     const __m128i zero = _mm_setzero_si128();
+    const auto egal = [](__m128i v, int code) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(code))); };
     for (int i = 0; i < 64; i += 16) {
         const auto* q = reinterpret_cast<const __m128i*>(e->cases + i);
-        const __m128i mots =
+        const __m128i codes =
             _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
                             _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
-        const auto positifs = static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(mots, zero)));
-        const auto negatifs = static_cast<uint16_t>(_mm_movemask_epi8(mots));
-        resultat.blancs |= Tbits{positifs} << i;
-        resultat.noirs |= Tbits{negatifs} << i;
+        const __m128i negatifs = _mm_cmpgt_epi8(zero, codes);
+        const __m128i types = _mm_sub_epi8(_mm_xor_si128(codes, negatifs), negatifs);
+        const __m128i dames = egal(types, DAME);
+        const auto ensemble = [](__m128i masque) {
+            return Tbits{static_cast<uint16_t>(_mm_movemask_epi8(masque))};
+        };
+        resultat.blancs |= ensemble(_mm_cmpgt_epi8(codes, zero)) << i;
+        resultat.noirs |= ensemble(negatifs) << i;
+        resultat.diagonaux |= ensemble(_mm_or_si128(egal(types, FOU), dames)) << i;
+        resultat.droits |= ensemble(_mm_or_si128(egal(types, TOUR), dames)) << i;
     }
 #else
     for (int i = 0; i < 64; i++) {
+        const int32_t type = valeur_absolue(e->cases[i]);
         resultat.blancs |= Tbits{e->cases[i] > 0} << i;
         resultat.noirs |= Tbits{e->cases[i] < 0} << i;
+        resultat.diagonaux |= Tbits{type == FOU || type == DAME} << i;
+        resultat.droits |= Tbits{type == TOUR || type == DAME} << i;
     }
 #endif
     return resultat;
+}
+
+namespace {
+
+void revoit_case(Tcamps* ensembles, const int32_t* cases, int index) {
+    const int32_t code = cases[index];
+    const int32_t type = valeur_absolue(code);
+    const Tbits b = bit(index);
+    const auto si = [b](bool vrai) { return vrai ? b : Tbits{0}; };
+    ensembles->blancs = (ensembles->blancs & ~b) | si(code > 0);
+    ensembles->noirs = (ensembles->noirs & ~b) | si(code < 0);
+    ensembles->diagonaux = (ensembles->diagonaux & ~b) | si(type == FOU || type == DAME);
+    ensembles->droits = (ensembles->droits & ~b) | si(type == TOUR || type == DAME);
+}
+
+}  // namespace
+
+Tcamps camps_apres(const Tcamps& avant, const Techiquier* e, Tdeplacement coup,
+                   const Techiquier* apres) {
+    Tcamps ensembles = avant;
+    revoit_case(&ensembles, apres->cases, coup.depart);
+    revoit_case(&ensembles, apres->cases, coup.arrivee);
+    const int32_t code = e->cases[coup.depart];
+    const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
+    if (valeur_absolue(code) == PION && colonne_depart != colonne_arrivee) {
+        const int ligne_prise = coup.arrivee / 8 - signe(code);
+        if (ligne_prise >= 0 && ligne_prise < 8) {
+            revoit_case(&ensembles, apres->cases, index_case(ligne_prise, colonne_arrivee));
+        }
+    }
+    if (valeur_absolue(code) == ROI && colonne_depart == 4 &&
+        (colonne_arrivee == 2 || colonne_arrivee == 6)) {
+        const int base = coup.depart - 4;
+        for (int colonne : {0, 3, 5, 7}) revoit_case(&ensembles, apres->cases, base + colonne);
+    }
+    return ensembles;
 }
 
 namespace {
@@ -415,9 +461,16 @@ int derniere_piece(Tbits pieces, couleur c) {
     return 63 - std::countl_zero(pieces & (Tbits{0xFF} << (8 * ligne)));
 }
 
-// Hands out the next capture, looking at the pieces from the last of the scan backward
-// until one has some; false when none is left.
+}  // namespace
+
 bool prise_suivante(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
+    // When the scan stops early, the captures were generated as a list.
+    if (etapes->suivant < MOITIE_COUPS) {
+        *coup = etapes->coups.tampon[etapes->suivant++];
+        return true;
+    }
+    // Otherwise the pieces are looked at from the last of the scan backward until one has
+    // some captures.
     while (etapes->n_prises == 0) {
         if (etapes->a_revoir == 0) return false;
         const int depart = derniere_piece(etapes->a_revoir, c);
@@ -427,8 +480,6 @@ bool prise_suivante(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, T
     *coup = etapes->prises[--etapes->n_prises];
     return true;
 }
-
-}  // namespace
 
 void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
                     Tcoups_par_etapes* etapes) {
@@ -449,15 +500,18 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     etapes->suivant = etapes->coups.debut;
 }
 
-bool coup_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
-    if (prise_suivante(e, c, etapes, coup)) return true;
-    if (etapes->suivant == MOITIE_COUPS && !etapes->calmes_generes) {
+bool calme_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
+    if (!etapes->calmes_generes) {
         genere_calmes(e, c, &etapes->coups);
         etapes->calmes_generes = true;
     }
     if (etapes->suivant == etapes->coups.fin) return false;
     *coup = etapes->coups.tampon[etapes->suivant++];
     return true;
+}
+
+bool coup_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
+    return prise_suivante(e, c, etapes, coup) || calme_suivant(e, c, etapes, coup);
 }
 
 namespace {
@@ -526,11 +580,13 @@ void analyse_surete(const Techiquier* e, couleur c, const Tcamps& ensembles, Tsu
     const Tbits occupees = ensembles.blancs | ensembles.noirs;
     bool attaque = attaque_de_pres(cases, roi, -c, adverses) || prise_en_passant_vers(e, roi, -c);
     // Along each line from the king: an opposing slider of that line first gives check;
-    // one own piece and then such a slider pins that piece.
+    // one own piece and then such a slider pins that piece. Most lines hold no such slider.
+    const Tbits diagonaux = ensembles.diagonaux & adverses, droits = ensembles.droits & adverses;
     for (int dir = 0; dir < 8; dir++) {
+        const Tbits menaces = dir < PREMIER_RAYON_TOUR ? diagonaux : droits;
+        if ((MASQUES.rayons[dir][roi] & menaces) == 0) continue;
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
         const Tbits sur_la_ligne = MASQUES.rayons[dir][roi] & occupees;
-        if (sur_la_ligne == 0) continue;
         const int premiere = plus_proche(sur_la_ligne, dir);
         if (adverses & bit(premiere)) {
             attaque = attaque || cases[premiere] == glisseur || cases[premiere] == -DAME * c;
@@ -643,6 +699,11 @@ int compte_coups_legaux(const Techiquier* e, couleur c) {
     const Tcamps ensembles = camps(e);
     Tsurete surete;
     analyse_surete(e, c, ensembles, &surete);
+    return compte_coups_legaux_connus(e, c, ensembles, surete);
+}
+
+int compte_coups_legaux_connus(const Techiquier* e, couleur c, const Tcamps& ensembles,
+                               const Tsurete& surete) {
     if (!surete.sure) return compte_en_jouant(e, c);
 
     // The board as sets of squares: empty ones, the side's own, and its own by kind.

@@ -37,12 +37,18 @@ void genere_calmes(const Techiquier* echiquier, couleur c, Tcoups* coups);
 // A set of squares, bit i for the square of index i.
 using Tbits = uint64_t;
 
-// The squares of each side.
+// The squares of each side, and the sliders of both sides by the lines they move along.
 struct Tcamps {
     Tbits blancs;
     Tbits noirs;
+    Tbits diagonaux;  // bishops and queens
+    Tbits droits;     // rooks and queens
 };
 Tcamps camps(const Techiquier* echiquier);
+// The sets after a move, from the sets before it and the board after it: only the squares
+// a move can change are looked at (its own two, a pawn taken en passant, a castling rook's).
+Tcamps camps_apres(const Tcamps& avant, const Techiquier* echiquier, Tdeplacement coup,
+                   const Techiquier* apres);
 
 // The same moves in the same order, handed out one at a time, with no more work than the
 // moves handed out need: most searches end on the first capture. The captures stand in
@@ -63,6 +69,12 @@ void commence_coups(const Techiquier* echiquier, couleur c, const Tcamps& ensemb
 // False once every move has been handed out.
 bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
                   Tdeplacement* coup);
+// The same walk in its two parts: the captures (false once they are all out), then the
+// other moves.
+bool prise_suivante(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                    Tdeplacement* coup);
+bool calme_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                   Tdeplacement* coup);
 
 // Whether side `par` attacks the square the way a king there is attacked: a capture of
 // one of its pieces could end there.
@@ -90,5 +102,8 @@ bool sans_danger(const Techiquier* echiquier, const Tsurete* surete, Tdeplacemen
 
 // The number of moves after which the mover's king is not attacked.
 int compte_coups_legaux(const Techiquier* echiquier, couleur c);
+// The same count from the sets and the king's safety of the position, already known.
+int compte_coups_legaux_connus(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
+                               const Tsurete& surete);
 
 #endif

@@ -20,6 +20,7 @@
 #include "divers.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
+#include "primitives_rapides.h"
 
 namespace {
 
@@ -473,6 +474,29 @@ TEST_F(Differentiel, LesPartiesAtteignentLesCasParticuliers) {
     EXPECT_GT(k.echecs, 0);
     EXPECT_GT(k.mats, 0);
     EXPECT_GT(k.pats, 0);
+}
+
+// The search scores a child from its parent's score and the move alone; every move of
+// every sample, for both sides, must give the score counted over the whole board after it.
+TEST_F(Differentiel, EvaluationApresChaqueCoup) {
+    int coups_vus = 0;
+    for (const Tposition* p : toutes()) {
+        for (couleur c : {BLANC, NOIR}) {
+            Tcoups coups;
+            genere_coups(&p->echiquier, c, &coups);
+            const int avant = evaluation_complete(&p->echiquier);
+            for (int i = coups.debut; i < coups.fin; i++) {
+                Techiquier apres = p->echiquier;
+                execute_coup(&apres, vers_Tcoup(coups.tampon[i]));
+                ASSERT_EQ(evaluation_apres_coup(&p->echiquier, camps(&p->echiquier), avant,
+                                                coups.tampon[i]),
+                          evaluation_complete(&apres))
+                    << nom_coup(vers_Tcoup(coups.tampon[i])) << ", " << ou(*p, c);
+                coups_vus++;
+            }
+        }
+    }
+    EXPECT_GT(coups_vus, 100000);
 }
 
 TEST_F(Differentiel, AlphaBetaProfondeursZeroAUn) {

@@ -74,6 +74,18 @@ void compare_position(const Techiquier* e, const std::string& partie) {
         ASSERT_EQ(echec_rapide(e, c), echec(e, c)) << "side " << c << " after: " << partie;
         ASSERT_EQ(compte_coups_legaux(e, c), legaux_par_copie(e, c))
             << "side " << c << " after: " << partie;
+        // The sets after each move, kept up to date from the sets before it.
+        Tcoups coups;
+        genere_coups(e, c, &coups);
+        for (int i = coups.debut; i < coups.fin; i++) {
+            Techiquier apres = *e;
+            execute_coup(&apres, vers_Tcoup(coups.tampon[i]));
+            const Tcamps attendus = camps(&apres);
+            const Tcamps suivis = camps_apres(camps(e), e, coups.tampon[i], &apres);
+            ASSERT_TRUE(attendus.blancs == suivis.blancs && attendus.noirs == suivis.noirs &&
+                        attendus.diagonaux == suivis.diagonaux && attendus.droits == suivis.droits)
+                << texte({vers_Tcoup(coups.tampon[i])}) << "side " << c << " after: " << partie;
+        }
     }
 }
 

@@ -1,0 +1,179 @@
+#include "ai_memoire.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// One result and its whole key, one cache line. A zeroed entry matches no key, since every
+// key has its top bit set.
+struct alignas(64) Tentree {
+    Tcle cle;
+    int64_t valeur;
+    int32_t score;
+};
+static_assert(sizeof(Tentree) == 64, "one entry, one cache line");
+
+constexpr size_t ENTREES = size_t{1} << 20;  // 64 MiB
+constexpr size_t TAILLE = ENTREES * sizeof(Tentree);
+
+Tentree* table = nullptr;
+bool active = true;
+Tstatistiques_memoire statistiques{0, 0};
+
+constexpr uint64_t MARQUE = uint64_t{1} << 63;
+
+// Small fields packed one after the other; `tient` turns false when a value does not fit.
+struct Tpaquet {
+    uint64_t mot;
+    int position;
+    bool tient;
+};
+
+void ajoute(Tpaquet* p, int32_t valeur, int32_t minimum, int bits) {
+    const int64_t decale = int64_t{valeur} - minimum;
+    if (decale < 0 || decale >= (int64_t{1} << bits)) p->tient = false;
+    p->mot |= static_cast<uint64_t>(decale & ((int64_t{1} << bits) - 1)) << p->position;
+    p->position += bits;
+}
+
+// The squares as 4-bit codes, sixteen to a word; false when a code lies outside -8..7.
+bool encode_cases(const Techiquier* e, uint64_t* mots) {
+#if defined(__SSE2__)
+    // Sixteen codes narrowed to bytes (saturation keeps codes out of range out of range),
+    // then two bytes' low halves joined into one byte.
+    const __m128i huit = _mm_set1_epi8(8);
+    const __m128i haut = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i bas = _mm_set1_epi8(0x0F);
+    const __m128i octet = _mm_set1_epi16(0x00FF);
+    __m128i hors = _mm_setzero_si128();
+    __m128i moities[4];
+    for (int k = 0; k < 4; k++) {
+        const auto* q = reinterpret_cast<const __m128i*>(e->cases + 16 * k);
+        const __m128i v =
+            _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                            _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+        hors = _mm_or_si128(hors, _mm_and_si128(_mm_add_epi8(v, huit), haut));
+        const __m128i n = _mm_and_si128(v, bas);
+        moities[k] = _mm_and_si128(_mm_or_si128(n, _mm_srli_epi16(n, 4)), octet);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(mots), _mm_packus_epi16(moities[0], moities[1]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(mots + 2),
+                     _mm_packus_epi16(moities[2], moities[3]));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(hors, _mm_setzero_si128())) == 0xFFFF;
+#else
+    bool tient = true;
+    for (int mot = 0; mot < 4; mot++) {
+        mots[mot] = 0;
+        for (int i = 0; i < 16; i++) {
+            const int32_t code = e->cases[16 * mot + i];
+            tient = tient && code >= -8 && code <= 7;
+            mots[mot] |= static_cast<uint64_t>(code & 15) << (4 * i);
+        }
+    }
+    return tient;
+#endif
+}
+
+uint64_t melange(const Tcle& cle) {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (uint64_t mot : cle.mots) {
+        h = (h ^ mot) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    return h;
+}
+
+// The table, allocated and zeroed once, at the first search or count rather than at start-up
+// (the interface waits for the answer to "uci"). Zeroing it at once keeps the process's
+// memory flat from then on. On Linux it asks for 2 MiB pages: touching 64 MiB page by page
+// can take a large share of a second in a virtual machine.
+Tentree* alloue_table() {
+#if defined(__linux__)
+    constexpr size_t GRANDE_PAGE = size_t{2} << 20;
+    void* bloc = std::aligned_alloc(GRANDE_PAGE, TAILLE);
+    if (bloc != nullptr) madvise(bloc, TAILLE, MADV_HUGEPAGE);
+#elif defined(_WIN32)
+    void* bloc = _aligned_malloc(TAILLE, alignof(Tentree));
+#else
+    void* bloc = std::aligned_alloc(alignof(Tentree), TAILLE);
+#endif
+    if (bloc == nullptr) std::abort();
+    std::memset(bloc, 0, TAILLE);
+    return static_cast<Tentree*>(bloc);
+}
+
+Tentree* place_de(const Tcle& cle) {
+    if (table == nullptr) table = alloue_table();
+    return &table[melange(cle) & (ENTREES - 1)];
+}
+
+}  // namespace
+
+bool cle_memoire(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre, int alpha,
+                 int beta, Tcle* cle) {
+    if (!encode_cases(e, cle->mots)) return false;
+    Tpaquet p{MARQUE, 0, true};
+    ajoute(&p, e->nb_pieces_blanches, 0, 5);
+    ajoute(&p, e->nb_pieces_noires, 0, 5);
+    ajoute(&p, e->nb_fous_blancs, 0, 3);
+    ajoute(&p, e->nb_fous_noirs, 0, 3);
+    ajoute(&p, e->grand_roque_blanc, 0, 1);
+    ajoute(&p, e->petit_roque_blanc, 0, 1);
+    ajoute(&p, e->grand_roque_noir, 0, 1);
+    ajoute(&p, e->petit_roque_noir, 0, 1);
+    ajoute(&p, e->ep_ligne, -1, 4);
+    // Every reader of the en passant column asks first whether ep_ligne is -1, and a move
+    // that sets ep_ligne sets the column with it: without a capture the column is not read.
+    ajoute(&p, e->ep_ligne >= 0 ? e->ep_colonne : -1, -1, 4);
+    ajoute(&p, e->roi_blanc_ligne, 0, 4);
+    ajoute(&p, e->roi_blanc_colonne, 0, 4);
+    ajoute(&p, e->roi_noir_ligne, 0, 4);
+    ajoute(&p, e->roi_noir_colonne, 0, 4);
+    ajoute(&p, c == BLANC ? 1 : 0, 0, 1);
+    ajoute(&p, profondeur, 0, 6);
+    ajoute(&p, static_cast<int32_t>(genre), 0, 1);
+    cle->mots[4] = p.mot;
+    cle->mots[5] = static_cast<uint64_t>(static_cast<uint32_t>(alpha)) << 32 |
+                   static_cast<uint32_t>(beta);
+    return p.tient;
+}
+
+bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
+    statistiques.recherches++;
+    const Tentree* entree = place_de(cle);
+    if (std::memcmp(&entree->cle, &cle, sizeof cle) != 0) return false;
+    statistiques.trouvees++;
+    *score = entree->score;
+    *valeur = entree->valeur;
+    return true;
+}
+
+void range_en_memoire(const Tcle& cle, int score, int64_t valeur) {
+    Tentree* entree = place_de(cle);
+    entree->cle = cle;
+    entree->score = score;
+    entree->valeur = valeur;
+}
+
+void memoire_active(bool actif) { active = actif; }
+
+bool memoire_est_active() { return active; }
+
+void vide_memoire() {
+    if (table != nullptr) std::memset(static_cast<void*>(table), 0, TAILLE);
+}
+
+Tstatistiques_memoire statistiques_memoire() { return statistiques; }
+
+size_t taille_memoire() { return TAILLE; }
