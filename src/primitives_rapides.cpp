@@ -64,7 +64,10 @@ struct Tmasques {
     Tbits sauts[64];
     Tbits voisins[64];
     Tbits rayons[8][64];
+    Tbits diagonales[64];     // the four bishop rays together
+    Tbits droites[64];        // the four rook rays together
     Tbits ligne_par[64][64];  // the whole line through two aligned squares, else 0
+    int8_t direction[64][64];  // the ray from the first square that holds the second, or -1
 };
 
 constexpr int DIRECTION_OPPOSEE[8] = {3, 2, 1, 0, 5, 4, 7, 6};
@@ -81,6 +84,14 @@ constexpr Tmasques calcule_masques() {
         m.sauts[index] = en_bits(TABLES.sauts[index]);
         m.voisins[index] = en_bits(TABLES.voisins[index]);
         for (int dir = 0; dir < 8; dir++) m.rayons[dir][index] = en_bits(TABLES.rayons[index][dir]);
+    }
+    for (int index = 0; index < 64; index++) {
+        for (int vers = 0; vers < 64; vers++) m.direction[index][vers] = -1;
+        for (int dir = 0; dir < 8; dir++) {
+            const Tcibles& rayon = TABLES.rayons[index][dir];
+            for (int k = 0; k < rayon.n; k++) m.direction[index][rayon.cases[k]] = static_cast<int8_t>(dir);
+            (dir < PREMIER_RAYON_TOUR ? m.diagonales : m.droites)[index] |= m.rayons[dir][index];
+        }
     }
     for (int index = 0; index < 64; index++) {
         for (int dir = 0; dir < 8; dir++) {
@@ -440,13 +451,13 @@ void prises_de_la_piece(const Techiquier* e, int depart, Tcoups_par_etapes* etap
             sauts(TABLES.sauts[depart], MASQUES.sauts[depart]);
             break;
         case FOU:
-            rayons(0, PREMIER_RAYON_TOUR);
+            if (MASQUES.diagonales[depart] & adverses) rayons(0, PREMIER_RAYON_TOUR);
             break;
         case TOUR:
-            rayons(PREMIER_RAYON_TOUR, 8);
+            if (MASQUES.droites[depart] & adverses) rayons(PREMIER_RAYON_TOUR, 8);
             break;
         case DAME:
-            rayons(0, 8);
+            if ((MASQUES.diagonales[depart] | MASQUES.droites[depart]) & adverses) rayons(0, 8);
             break;
         default:
             break;
@@ -579,12 +590,13 @@ void analyse_surete(const Techiquier* e, couleur c, const Tcamps& ensembles, Tsu
     const Tbits adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
     const Tbits occupees = ensembles.blancs | ensembles.noirs;
     bool attaque = attaque_de_pres(cases, roi, -c, adverses) || prise_en_passant_vers(e, roi, -c);
-    // Along each line from the king: an opposing slider of that line first gives check;
-    // one own piece and then such a slider pins that piece. Most lines hold no such slider.
-    const Tbits diagonaux = ensembles.diagonaux & adverses, droits = ensembles.droits & adverses;
-    for (int dir = 0; dir < 8; dir++) {
-        const Tbits menaces = dir < PREMIER_RAYON_TOUR ? diagonaux : droits;
-        if ((MASQUES.rayons[dir][roi] & menaces) == 0) continue;
+    // Along the line from the king to each opposing slider that stands on one of its lines
+    // (seldom more than two): such a slider first gives check; one own piece and then the
+    // slider pins that piece.
+    const Tbits menaces = ((MASQUES.diagonales[roi] & ensembles.diagonaux) |
+                           (MASQUES.droites[roi] & ensembles.droits)) & adverses;
+    for (Tbits b = menaces; b != 0; b &= b - 1) {
+        const int dir = MASQUES.direction[roi][std::countr_zero(b)];
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
         const Tbits sur_la_ligne = MASQUES.rayons[dir][roi] & occupees;
         const int premiere = plus_proche(sur_la_ligne, dir);
