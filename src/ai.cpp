@@ -308,7 +308,7 @@ bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) 
     if (!sans_danger(e, &p->surete, d)) {
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
-        if (echec_rapide(&copie, c)) return false;
+        if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
     }
     const int v = evaluation_apres_coup(e, *p->ensembles, p->statique, d);
     p->legaux++;
@@ -373,9 +373,10 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
     while (coup_suivant(e, c, &coups, &d)) {
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
-        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
+        const Tcamps ensembles_enfant = camps_apres(connu.ensembles, e, d, &copie);
+        if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
         const Tconnu enfant{evaluation_apres_coup(e, connu.ensembles, connu.statique, d),
-                            camps_apres(connu.ensembles, e, d, &copie)};
+                            ensembles_enfant};
         int v;
         if (!alpha_releve) {
             v = recherche(&copie, autre, profondeur - 1, beta, alpha, enfant);
@@ -518,45 +519,57 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
 
 namespace {
 
+int64_t compte(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles);
+
 // min_max two plies or more from the end: every move that leaves the king safe, counted
 // with the paths below it.
-int64_t compte_interieur(const Techiquier* e, couleur c, int profondeur) {
+int64_t compte_interieur(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
-    analyse_surete(e, c, camps(e), &surete);
+    analyse_surete(e, c, ensembles, &surete);
     int64_t total = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
         const Tdeplacement d = coups.tampon[i];
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
-        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
-        total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
+        const Tcamps ensembles_enfant = camps_apres(ensembles, e, d, &copie);
+        if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
+        total += compte(&copie, adversaire(c), profondeur - 1, ensembles_enfant) + 1;
     }
     return total;
 }
 
 // compte_interieur through the memo: the count of a position met again at the same depth
 // is the one counted before. Counts always run to their end, so every one is kept.
-int64_t compte_memorise(const Techiquier* e, couleur c, int profondeur) {
+int64_t compte_memorise(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
     Tcle cle;
     if (!memoire_est_active() ||
         !cle_memoire(e, c, profondeur, Tgenre_memoire::comptage, 0, 0, &cle)) {
-        return compte_interieur(e, c, profondeur);
+        return compte_interieur(e, c, profondeur, ensembles);
     }
     int inutilise;
-    int64_t compte;
-    if (trouve_en_memoire(cle, &inutilise, &compte)) return compte;
-    compte = compte_interieur(e, c, profondeur);
-    range_en_memoire(cle, 0, compte);
-    return compte;
+    int64_t total;
+    if (trouve_en_memoire(cle, &inutilise, &total)) return total;
+    total = compte_interieur(e, c, profondeur, ensembles);
+    range_en_memoire(cle, 0, total);
+    return total;
+}
+
+// min_max with the board's sets known.
+int64_t compte(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
+    if (profondeur <= 0) return 0;
+    if (profondeur == 1) {
+        // The last ply counts the moves that leave the king safe without playing them.
+        Tsurete surete;
+        analyse_surete(e, c, ensembles, &surete);
+        return compte_coups_legaux_connus(e, c, ensembles, surete);
+    }
+    return compte_memorise(e, c, profondeur, ensembles);
 }
 
 }  // namespace
 
 int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
-    if (profondeur <= 0) return 0;
-    // The last ply counts the moves that leave the king safe without playing the others.
-    if (profondeur == 1) return compte_coups_legaux(e, c);
-    return compte_memorise(e, c, profondeur);
+    return compte(e, c, profondeur, camps(e));
 }

@@ -547,34 +547,39 @@ inline bool attaque_de_pres(const int32_t* cases, int index, couleur par, Tbits 
     return false;
 }
 
-// The attack test, with the square `vide` seen as empty (a king stepping away from it no
-// longer shields the squares behind it); -1 for none.
-int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
-    const int32_t* cases = e->cases;
-    if (attaque_de_pres(cases, index, par, ~Tbits{0})) return 1;
-    for (int dir = 0; dir < 8; dir++) {
-        const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? FOU * par : TOUR * par;
-        const Tcibles& rayon = TABLES.rayons[index][dir];
-        for (int k = 0; k < rayon.n; k++) {
-            const int32_t code = cases[rayon.cases[k]];
-            if (code == VIDE || rayon.cases[k] == vide) continue;
-            if (code == glisseur || code == DAME * par) return 1;
-            break;
-        }
+// Whether side `par` attacks the square, only the squares of `occupees` blocking its lines
+// (a king stepping away no longer shields what stood behind it).
+bool attaquee(const Techiquier* e, const Tcamps& ensembles, int index, couleur par,
+              Tbits occupees) {
+    const Tbits pieces_de_par = par == BLANC ? ensembles.blancs : ensembles.noirs;
+    if (attaque_de_pres(e->cases, index, par, pieces_de_par)) return true;
+    // A slider of the right kind on one of the square's lines attacks it when it is the
+    // first piece along that line.
+    const Tbits menaces = ((MASQUES.diagonales[index] & ensembles.diagonaux) |
+                           (MASQUES.droites[index] & ensembles.droits)) &
+                          pieces_de_par;
+    for (Tbits b = menaces; b != 0; b &= b - 1) {
+        const int glisseur = std::countr_zero(b);
+        const int dir = MASQUES.direction[index][glisseur];
+        if (plus_proche(MASQUES.rayons[dir][index] & occupees, dir) == glisseur) return true;
     }
-    return 0;
+    return false;
 }
 
 }  // namespace
 
 int case_attaquee(const Techiquier* e, int index, couleur par) {
-    return case_attaquee_sauf(e, index, par, -1);
+    const Tcamps ensembles = camps(e);
+    return attaquee(e, ensembles, index, par, ensembles.blancs | ensembles.noirs);
 }
 
-int echec_rapide(const Techiquier* e, couleur c) {
+int echec_rapide(const Techiquier* e, couleur c) { return echec_apres(e, c, camps(e)); }
+
+int echec_apres(const Techiquier* e, couleur c, const Tcamps& ensembles) {
     const int roi = case_du_roi(e, c);
     if (roi < 0) return echec(e, c);  // no king where the record says: the general test
-    return case_attaquee(e, roi, -c) || prise_en_passant_vers(e, roi, -c);
+    return attaquee(e, ensembles, roi, -c, ensembles.blancs | ensembles.noirs) ||
+           prise_en_passant_vers(e, roi, -c);
 }
 
 void analyse_surete(const Techiquier* e, couleur c, const Tcamps& ensembles, Tsurete* surete) {
@@ -682,7 +687,7 @@ int compte_en_passant(const Techiquier* e, couleur c) {
     return n;
 }
 
-int compte_roi(const Techiquier* e, int depart, int32_t code) {
+int compte_roi(const Techiquier* e, const Tcamps& ensembles, int depart, int32_t code) {
     const couleur c = code > 0 ? BLANC : NOIR;
     int n = 0;
     // Castling moves the rook too: play it.
@@ -700,7 +705,7 @@ int compte_roi(const Techiquier* e, int depart, int32_t code) {
     for (int k = 0; k < voisins.n; k++) {
         const int arrivee = voisins.cases[k];
         if (e->cases[arrivee] * code > 0) continue;
-        n += !case_attaquee_sauf(e, arrivee, -c, depart);
+        n += !attaquee(e, ensembles, arrivee, -c, (ensembles.blancs | ensembles.noirs) & ~bit(depart));
     }
     return n;
 }
@@ -774,7 +779,7 @@ int compte_coups_legaux_connus(const Techiquier* e, couleur c, const Tcamps& ens
     compte_glisseurs(de(DAME), 0, 8);
 
     for (Tbits b = de(ROI); b != 0; b &= b - 1) {
-        legaux += compte_roi(e, std::countr_zero(b), ROI * c);
+        legaux += compte_roi(e, ensembles, std::countr_zero(b), ROI * c);
     }
     return legaux;
 }

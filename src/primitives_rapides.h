@@ -82,6 +82,8 @@ int case_attaquee(const Techiquier* echiquier, int index, couleur par);
 
 // Same answer as `echec`, by looking outward from the king's square.
 int echec_rapide(const Techiquier* echiquier, couleur c);
+// The same with the board's sets already known.
+int echec_apres(const Techiquier* echiquier, couleur c, const Tcamps& ensembles);
 
 // What one position says about the safety of its side's king: whether it stands in check
 // and which of its pieces are pinned (and along which line).
