@@ -297,7 +297,7 @@ struct Tdernier_pli {
     int statique;
     bool alpha_releve;
     int legaux;  // legal moves scored so far
-    Tsurete surete;
+    const Tsurete* surete;
 };
 
 // Scores one move of the last ply: its child's score is the static score after it, worked
@@ -305,7 +305,7 @@ struct Tdernier_pli {
 // move cuts the search off.
 bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) {
     const couleur c = p->c;
-    if (!sans_danger(e, &p->surete, d)) {
+    if (!sans_danger(e, p->surete, d)) {
         Techiquier copie = *e;
         execute_coup(&copie, vers_Tcoup(d));
         if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
@@ -328,7 +328,7 @@ bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) 
 // below beta) from the side's view. Each legal one then counts one evaluation.
 bool calmes_sans_effet(const Techiquier* e, const Tdernier_pli& p) {
     const int plafond = p.c * p.statique + GAIN_CALME_MAXIMAL;
-    return p.surete.sure && plafond <= p.c * p.alpha && plafond < p.c * p.beta &&
+    return p.surete->sure && plafond <= p.c * p.alpha && plafond < p.c * p.beta &&
            !promotion_possible(e, p.c);
 }
 
@@ -337,22 +337,23 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tco
     const int statique = connu.statique;
     Tcoups_par_etapes coups;
     commence_coups(e, c, connu.ensembles, &coups);
-    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, {}};
-    analyse_surete(e, c, connu.ensembles, &p.surete);
+    Tsurete surete;
+    analyse_surete(e, c, connu.ensembles, &surete);
+    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, &surete};
     const int64_t avant = node;
     Tdeplacement d;
     bool coupe = false;
     while (!coupe && prise_suivante(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
     if (!coupe && calmes_sans_effet(e, p)) {
         // The quiet moves are counted, not played: all legal moves less the captures.
-        node += compte_coups_legaux_connus(e, c, connu.ensembles, p.surete) - p.legaux;
+        node += compte_coups_legaux_connus(e, c, connu.ensembles, surete) - p.legaux;
     } else {
         while (!coupe && calme_suivant(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
     }
     ecoute_si_besoin(avant);
     if (coupe) return beta;
     if (p.alpha_releve) return p.alpha;
-    if (p.surete.en_echec) return 9 * statique - 7000 * c;
+    if (p.surete->en_echec) return 9 * statique - 7000 * c;
     return statique;
 }
 

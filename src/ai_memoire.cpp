@@ -24,7 +24,7 @@ struct alignas(64) Tentree {
 };
 static_assert(sizeof(Tentree) == 64, "one entry, one cache line");
 
-constexpr size_t ENTREES = size_t{1} << 20;  // 64 MiB
+constexpr size_t ENTREES = size_t{1} << 19;  // 32 MiB
 constexpr size_t TAILLE = ENTREES * sizeof(Tentree);
 
 Tentree* table = nullptr;

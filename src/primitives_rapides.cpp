@@ -1,5 +1,6 @@
 #include "primitives_rapides.h"
 
+#include <array>
 #include <bit>
 #include <initializer_list>
 
@@ -334,7 +335,7 @@ void genere_calmes(const Techiquier* e, couleur c, Tcoups* coups) {
 }
 
 Tcamps camps(const Techiquier* e) {
-    Tcamps resultat{0, 0, 0, 0};
+    Tcamps resultat{0, 0, 0, 0, 0};
 #if defined(__SSE2__)
     // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign
     // and leaves no code out of range equal to a piece's), then one bit per square.
@@ -355,6 +356,7 @@ Tcamps camps(const Techiquier* e) {
         resultat.noirs |= ensemble(negatifs) << i;
         resultat.diagonaux |= ensemble(_mm_or_si128(egal(types, FOU), dames)) << i;
         resultat.droits |= ensemble(_mm_or_si128(egal(types, TOUR), dames)) << i;
+        resultat.pions |= ensemble(egal(types, PION)) << i;
     }
 #else
     for (int i = 0; i < 64; i++) {
@@ -363,6 +365,7 @@ Tcamps camps(const Techiquier* e) {
         resultat.noirs |= Tbits{e->cases[i] < 0} << i;
         resultat.diagonaux |= Tbits{type == FOU || type == DAME} << i;
         resultat.droits |= Tbits{type == TOUR || type == DAME} << i;
+        resultat.pions |= Tbits{type == PION} << i;
     }
 #endif
     return resultat;
@@ -370,15 +373,47 @@ Tcamps camps(const Techiquier* e) {
 
 namespace {
 
-void revoit_case(Tcamps* ensembles, const int32_t* cases, int index) {
-    const int32_t code = cases[index];
+// Which sets a piece code belongs to, one bit per set in the order of Tcamps, by the low
+// four bits of the code (a square holds -6..6, so no two codes share them).
+constexpr uint8_t appartenance_calculee(int32_t code) {
     const int32_t type = valeur_absolue(code);
-    const Tbits b = bit(index);
-    const auto si = [b](bool vrai) { return vrai ? b : Tbits{0}; };
-    ensembles->blancs = (ensembles->blancs & ~b) | si(code > 0);
-    ensembles->noirs = (ensembles->noirs & ~b) | si(code < 0);
-    ensembles->diagonaux = (ensembles->diagonaux & ~b) | si(type == FOU || type == DAME);
-    ensembles->droits = (ensembles->droits & ~b) | si(type == TOUR || type == DAME);
+    return static_cast<uint8_t>((code > 0 ? 1 : 0) | (code < 0 ? 2 : 0) |
+                                (type == FOU || type == DAME ? 4 : 0) |
+                                (type == TOUR || type == DAME ? 8 : 0) | (type == PION ? 16 : 0));
+}
+
+constexpr auto APPARTENANCE = [] {
+    std::array<uint8_t, 16> table{};
+    for (int32_t code = -8; code < 8; code++) table[code & 15] = appartenance_calculee(code);
+    return table;
+}();
+
+inline uint8_t appartenance(int32_t code) { return APPARTENANCE[code & 15]; }
+
+// Takes the squares out of every set.
+void vide_cases(Tcamps* ensembles, Tbits cases) {
+    ensembles->blancs &= ~cases;
+    ensembles->noirs &= ~cases;
+    ensembles->diagonaux &= ~cases;
+    ensembles->droits &= ~cases;
+    ensembles->pions &= ~cases;
+}
+
+// Puts an empty square in the sets of the code now on it.
+void pose_code(Tcamps* ensembles, int32_t code, int index) {
+    const uint8_t dans = appartenance(code);
+    const auto si = [index, dans](int rang) { return Tbits{(dans >> rang) & 1u} << index; };
+    ensembles->blancs |= si(0);
+    ensembles->noirs |= si(1);
+    ensembles->diagonaux |= si(2);
+    ensembles->droits |= si(3);
+    ensembles->pions |= si(4);
+}
+
+// Puts the square in the sets of the code now on it, and takes it out of the others.
+void revoit_case(Tcamps* ensembles, int32_t code, int index) {
+    vide_cases(ensembles, bit(index));
+    pose_code(ensembles, code, index);
 }
 
 }  // namespace
@@ -386,20 +421,23 @@ void revoit_case(Tcamps* ensembles, const int32_t* cases, int index) {
 Tcamps camps_apres(const Tcamps& avant, const Techiquier* e, Tdeplacement coup,
                    const Techiquier* apres) {
     Tcamps ensembles = avant;
-    revoit_case(&ensembles, apres->cases, coup.depart);
-    revoit_case(&ensembles, apres->cases, coup.arrivee);
+    vide_cases(&ensembles, bit(coup.depart) | bit(coup.arrivee));
+    pose_code(&ensembles, apres->cases[coup.arrivee], coup.arrivee);
     const int32_t code = e->cases[coup.depart];
     const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
     if (valeur_absolue(code) == PION && colonne_depart != colonne_arrivee) {
         const int ligne_prise = coup.arrivee / 8 - signe(code);
         if (ligne_prise >= 0 && ligne_prise < 8) {
-            revoit_case(&ensembles, apres->cases, index_case(ligne_prise, colonne_arrivee));
+            const int index = index_case(ligne_prise, colonne_arrivee);
+            revoit_case(&ensembles, apres->cases[index], index);
         }
     }
     if (valeur_absolue(code) == ROI && colonne_depart == 4 &&
         (colonne_arrivee == 2 || colonne_arrivee == 6)) {
         const int base = coup.depart - 4;
-        for (int colonne : {0, 3, 5, 7}) revoit_case(&ensembles, apres->cases, base + colonne);
+        for (int colonne : {0, 3, 5, 7}) {
+            revoit_case(&ensembles, apres->cases[base + colonne], base + colonne);
+        }
     }
     return ensembles;
 }
@@ -492,6 +530,17 @@ bool prise_suivante(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, T
     return true;
 }
 
+// The side's pawns that have nothing to capture, en passant included: the walk over the
+// pieces skips them.
+Tbits pions_sans_prise(const Techiquier* e, couleur c, Tbits pions, Tbits adverses) {
+    // The squares from which a pawn of side c would capture an opposing piece.
+    const Tbits depuis_gauche = c == BLANC ? (adverses & ~COLONNE_A) >> 9 : (adverses & ~COLONNE_A) << 7;
+    const Tbits depuis_droite = c == BLANC ? (adverses & ~COLONNE_H) >> 7 : (adverses & ~COLONNE_H) << 9;
+    Tbits sans_prise = pions & ~(depuis_gauche | depuis_droite);
+    if (e->ep_ligne >= 0) sans_prise &= ~(Tbits{0xFF} << (8 * (c == BLANC ? 4 : 3)));
+    return sans_prise;
+}
+
 void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
                     Tcoups_par_etapes* etapes) {
     const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
@@ -501,7 +550,8 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     etapes->calmes_generes = false;
     const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
     if (std::popcount(propres) <= a_voir) {
-        etapes->a_revoir = propres;
+        etapes->a_revoir =
+            propres & ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
         etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
     } else {
         // The scan stops before the side's last pieces: take the captures from it.

@@ -43,6 +43,7 @@ struct Tcamps {
     Tbits noirs;
     Tbits diagonaux;  // bishops and queens
     Tbits droits;     // rooks and queens
+    Tbits pions;
 };
 Tcamps camps(const Techiquier* echiquier);
 // The sets after a move, from the sets before it and the board after it: only the squares
