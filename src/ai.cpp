@@ -238,6 +238,34 @@ int evaluation_apres_coup(const Techiquier* e, const Tcamps& ensembles, int avan
 
 namespace {
 
+// Whether a move changes only its own two squares and no bishop counter: no bishop taken,
+// no en passant, castling or promotion.
+inline bool coup_ordinaire(int32_t m, int32_t x, Tdeplacement d) {
+    if (valeur_absolue(x) == FOU) return false;
+    const int colonne_depart = d.depart % 8, colonne_arrivee = d.arrivee % 8;
+    switch (valeur_absolue(m)) {
+        case PION: {
+            const int ligne_arrivee = d.arrivee / 8;
+            if (x == VIDE && colonne_depart != colonne_arrivee) return false;
+            return m > 0 ? ligne_arrivee != 7 : ligne_arrivee != 0;
+        }
+        case ROI:
+            return colonne_depart != 4 || (colonne_arrivee != 2 && colonne_arrivee != 6);
+        default:
+            return true;
+    }
+}
+
+// evaluation_apres_coup with the common move worked out here: the search scores every
+// move it looks at this way.
+inline int score_enfant(const Techiquier* e, const Tcamps& ensembles, int avant, Tdeplacement d) {
+    const int32_t m = e->cases[d.depart], x = e->cases[d.arrivee];
+    if (coup_ordinaire(m, x, d)) {
+        return avant + score_de(m, d.arrivee) - score_de(m, d.depart) - score_de(x, d.arrivee);
+    }
+    return evaluation_apres_coup(e, ensembles, avant, d);
+}
+
 // Looks at the input whenever another 1024 horizon evaluations have been made since
 // `avant` ("isready" is answered at once); this never changes what the search computes.
 inline void ecoute_si_besoin(int64_t avant) {
@@ -310,7 +338,7 @@ bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) 
         execute_coup(&copie, vers_Tcoup(d));
         if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
     }
-    const int v = evaluation_apres_coup(e, *p->ensembles, p->statique, d);
+    const int v = score_enfant(e, *p->ensembles, p->statique, d);
     p->legaux++;
     // A child at the horizon is one evaluation; a probe searched again is two.
     node++;
@@ -376,7 +404,7 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
         execute_coup(&copie, vers_Tcoup(d));
         const Tcamps ensembles_enfant = camps_apres(connu.ensembles, e, d, &copie);
         if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
-        const Tconnu enfant{evaluation_apres_coup(e, connu.ensembles, connu.statique, d),
+        const Tconnu enfant{score_enfant(e, connu.ensembles, connu.statique, d),
                             ensembles_enfant};
         int v;
         if (!alpha_releve) {

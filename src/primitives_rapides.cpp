@@ -132,9 +132,9 @@ constexpr Tbits LIGNE_5 = 0xFFull << 40;  // where a black pawn stands after one
 
 // ---- Filling the list ----
 
-// Which part of the list a generation fills: the captures (en passant included), pushed
-// at the head, the other moves, appended at the tail, or both.
-enum class Tpart { prises, calmes, toutes };
+// Which part of the list a generation fills: the moves other than captures (appended at
+// the tail), or all of them (captures, en passant included, pushed at the head).
+enum class Tpart { calmes, toutes };
 
 inline Tdeplacement deplacement(int depart, int arrivee) {
     return {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
@@ -147,7 +147,7 @@ inline void en_tete(Tcoups* coups, int depart, int arrivee) {
 
 template <Tpart P>
 inline void en_queue(Tcoups* coups, int depart, int arrivee) {
-    if constexpr (P != Tpart::prises) coups->tampon[coups->fin++] = deplacement(depart, arrivee);
+    coups->tampon[coups->fin++] = deplacement(depart, arrivee);
 }
 
 // The square where the pawn on `depart` takes en passant, or -1: beside the pawn that has
@@ -201,7 +201,7 @@ void coups_pion_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* co
     const int ligne = depart / 8, colonne = depart % 8;
     const int d = code > 0 ? 1 : -1;
     // Pushes: one square, two from the starting row.
-    if (P != Tpart::prises && sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
+    if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
         en_queue<P>(coups, depart, depart + 8 * d);
         const int ligne_depart = d == 1 ? 1 : 6;
         if (ligne == ligne_depart && cases[depart + 16 * d] == VIDE) {
@@ -260,7 +260,7 @@ void genere_part(const Techiquier* e, couleur c, Tcoups* coups) {
                         coups_pion_rapide<P>(e, depart, code, coups);
                         break;
                     case ROI:
-                        if constexpr (P != Tpart::prises) roque_rapide(e, depart, code, coups);
+                        roque_rapide(e, depart, code, coups);
                         coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
                         break;
                     case CAVALIER:
@@ -321,12 +321,6 @@ void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
     coups->debut = MOITIE_COUPS;
     coups->fin = MOITIE_COUPS;
     genere_part<Tpart::toutes>(e, c, coups);
-}
-
-void genere_prises(const Techiquier* e, couleur c, Tcoups* coups) {
-    coups->debut = MOITIE_COUPS;
-    coups->fin = MOITIE_COUPS;
-    genere_part<Tpart::prises>(e, c, coups);
 }
 
 void genere_calmes(const Techiquier* e, couleur c, Tcoups* coups) {
@@ -510,35 +504,50 @@ int derniere_piece(Tbits pieces, couleur c) {
     return 63 - std::countl_zero(pieces & (Tbits{0xFF} << (8 * ligne)));
 }
 
-}  // namespace
-
-bool prise_suivante(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
-    // When the scan stops early, the captures were generated as a list.
-    if (etapes->suivant < MOITIE_COUPS) {
-        *coup = etapes->coups.tampon[etapes->suivant++];
-        return true;
+// The side's pieces that the generator's scan visits: all of them, unless a count below
+// their number stops it early (the loop below is the scan's own).
+Tbits pieces_visitees(const Techiquier* e, couleur c, Tbits propres) {
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    if (std::popcount(propres) <= a_voir) return propres;
+    Tbits visitees = 0;
+    int32_t vues = 0;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int depart = index_case(ligne, colonne);
+            if (propres & bit(depart)) {
+                visitees |= bit(depart);
+                vues++;
+            }
+            if (vues == a_voir) return visitees;
+        }
     }
-    // Otherwise the pieces are looked at from the last of the scan backward until one has
-    // some captures.
-    while (etapes->n_prises == 0) {
-        if (etapes->a_revoir == 0) return false;
-        const int depart = derniere_piece(etapes->a_revoir, c);
-        etapes->a_revoir &= ~bit(depart);
-        prises_de_la_piece(e, depart, etapes);
-    }
-    *coup = etapes->prises[--etapes->n_prises];
-    return true;
+    return visitees;
 }
 
 // The side's pawns that have nothing to capture, en passant included: the walk over the
 // pieces skips them.
 Tbits pions_sans_prise(const Techiquier* e, couleur c, Tbits pions, Tbits adverses) {
     // The squares from which a pawn of side c would capture an opposing piece.
-    const Tbits depuis_gauche = c == BLANC ? (adverses & ~COLONNE_A) >> 9 : (adverses & ~COLONNE_A) << 7;
-    const Tbits depuis_droite = c == BLANC ? (adverses & ~COLONNE_H) >> 7 : (adverses & ~COLONNE_H) << 9;
+    const Tbits depuis_gauche =
+        c == BLANC ? (adverses & ~COLONNE_A) >> 9 : (adverses & ~COLONNE_A) << 7;
+    const Tbits depuis_droite =
+        c == BLANC ? (adverses & ~COLONNE_H) >> 7 : (adverses & ~COLONNE_H) << 9;
     Tbits sans_prise = pions & ~(depuis_gauche | depuis_droite);
     if (e->ep_ligne >= 0) sans_prise &= ~(Tbits{0xFF} << (8 * (c == BLANC ? 4 : 3)));
     return sans_prise;
+}
+
+}  // namespace
+
+bool cherche_prises(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes) {
+    while (etapes->a_revoir != 0) {
+        const int depart = derniere_piece(etapes->a_revoir, c);
+        etapes->a_revoir &= ~bit(depart);
+        prises_de_la_piece(e, depart, etapes);
+        if (etapes->n_prises > 0) return true;
+    }
+    return false;
 }
 
 void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
@@ -546,19 +555,12 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
     etapes->adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
     etapes->occupees = ensembles.blancs | ensembles.noirs;
+    etapes->a_revoir = pieces_visitees(e, c, propres) &
+                       ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
     etapes->n_prises = 0;
     etapes->calmes_generes = false;
-    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
-    if (std::popcount(propres) <= a_voir) {
-        etapes->a_revoir =
-            propres & ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
-        etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
-    } else {
-        // The scan stops before the side's last pieces: take the captures from it.
-        etapes->a_revoir = 0;
-        genere_prises(e, c, &etapes->coups);
-    }
-    etapes->suivant = etapes->coups.debut;
+    etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
+    etapes->suivant = MOITIE_COUPS;
 }
 
 bool calme_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {

@@ -29,9 +29,7 @@ struct Tcoups {
 };
 
 void genere_coups(const Techiquier* echiquier, couleur c, Tcoups* coups);
-// The two parts of that list on their own: the captures (en passant included) from
-// tampon[debut] to the middle, then the other moves from the middle to tampon[fin].
-void genere_prises(const Techiquier* echiquier, couleur c, Tcoups* coups);
+// The moves of that list other than captures on their own, from the middle to tampon[fin].
 void genere_calmes(const Techiquier* echiquier, couleur c, Tcoups* coups);
 
 // A set of squares, bit i for the square of index i.
@@ -61,7 +59,7 @@ struct Tcoups_par_etapes {
     Tbits a_revoir;             // pieces whose captures have not been looked at yet
     int n_prises;               // captures of the piece last looked at, still to hand out
     Tdeplacement prises[16];    // in its finding order, handed out from the end
-    Tcoups coups;               // the other moves (and all captures when the scan stops early)
+    Tcoups coups;               // the other moves
     int suivant;
     bool calmes_generes;
 };
@@ -72,8 +70,15 @@ bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* eta
                   Tdeplacement* coup);
 // The same walk in its two parts: the captures (false once they are all out), then the
 // other moves.
-bool prise_suivante(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
-                    Tdeplacement* coup);
+// Looks at the pieces from the last of the scan backward until one has captures; false
+// when none is left.
+bool cherche_prises(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes);
+inline bool prise_suivante(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                           Tdeplacement* coup) {
+    if (etapes->n_prises == 0 && !cherche_prises(echiquier, c, etapes)) return false;
+    *coup = etapes->prises[--etapes->n_prises];
+    return true;
+}
 bool calme_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
                    Tdeplacement* coup);
 
