@@ -406,14 +406,18 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
         if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
         const Tconnu enfant{score_enfant(e, connu.ensembles, connu.statique, d),
                             ensembles_enfant};
+        // Two plies from the horizon, the child is the last ply: no dispatch needed.
+        const auto cherche = [&](int alpha_enfant, int beta_enfant) {
+            return profondeur == 2
+                       ? avant_horizon(&copie, autre, alpha_enfant, beta_enfant, enfant)
+                       : recherche(&copie, autre, profondeur - 1, alpha_enfant, beta_enfant, enfant);
+        };
         int v;
         if (!alpha_releve) {
-            v = recherche(&copie, autre, profondeur - 1, beta, alpha, enfant);
+            v = cherche(beta, alpha);
         } else {
-            v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, enfant);
-            if (c * alpha < c * v && c * v < c * beta) {
-                v = recherche(&copie, autre, profondeur - 1, beta, alpha, enfant);
-            }
+            v = cherche(alpha + c, alpha);
+            if (c * alpha < c * v && c * v < c * beta) v = cherche(beta, alpha);
         }
         if (c * v >= c * beta) return beta;
         if (c * v > c * alpha) {

@@ -367,77 +367,6 @@ Tcamps camps(const Techiquier* e) {
 
 namespace {
 
-// Which sets a piece code belongs to, one bit per set in the order of Tcamps, by the low
-// four bits of the code (a square holds -6..6, so no two codes share them).
-constexpr uint8_t appartenance_calculee(int32_t code) {
-    const int32_t type = valeur_absolue(code);
-    return static_cast<uint8_t>((code > 0 ? 1 : 0) | (code < 0 ? 2 : 0) |
-                                (type == FOU || type == DAME ? 4 : 0) |
-                                (type == TOUR || type == DAME ? 8 : 0) | (type == PION ? 16 : 0));
-}
-
-constexpr auto APPARTENANCE = [] {
-    std::array<uint8_t, 16> table{};
-    for (int32_t code = -8; code < 8; code++) table[code & 15] = appartenance_calculee(code);
-    return table;
-}();
-
-inline uint8_t appartenance(int32_t code) { return APPARTENANCE[code & 15]; }
-
-// Takes the squares out of every set.
-void vide_cases(Tcamps* ensembles, Tbits cases) {
-    ensembles->blancs &= ~cases;
-    ensembles->noirs &= ~cases;
-    ensembles->diagonaux &= ~cases;
-    ensembles->droits &= ~cases;
-    ensembles->pions &= ~cases;
-}
-
-// Puts an empty square in the sets of the code now on it.
-void pose_code(Tcamps* ensembles, int32_t code, int index) {
-    const uint8_t dans = appartenance(code);
-    const auto si = [index, dans](int rang) { return Tbits{(dans >> rang) & 1u} << index; };
-    ensembles->blancs |= si(0);
-    ensembles->noirs |= si(1);
-    ensembles->diagonaux |= si(2);
-    ensembles->droits |= si(3);
-    ensembles->pions |= si(4);
-}
-
-// Puts the square in the sets of the code now on it, and takes it out of the others.
-void revoit_case(Tcamps* ensembles, int32_t code, int index) {
-    vide_cases(ensembles, bit(index));
-    pose_code(ensembles, code, index);
-}
-
-}  // namespace
-
-Tcamps camps_apres(const Tcamps& avant, const Techiquier* e, Tdeplacement coup,
-                   const Techiquier* apres) {
-    Tcamps ensembles = avant;
-    vide_cases(&ensembles, bit(coup.depart) | bit(coup.arrivee));
-    pose_code(&ensembles, apres->cases[coup.arrivee], coup.arrivee);
-    const int32_t code = e->cases[coup.depart];
-    const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
-    if (valeur_absolue(code) == PION && colonne_depart != colonne_arrivee) {
-        const int ligne_prise = coup.arrivee / 8 - signe(code);
-        if (ligne_prise >= 0 && ligne_prise < 8) {
-            const int index = index_case(ligne_prise, colonne_arrivee);
-            revoit_case(&ensembles, apres->cases[index], index);
-        }
-    }
-    if (valeur_absolue(code) == ROI && colonne_depart == 4 &&
-        (colonne_arrivee == 2 || colonne_arrivee == 6)) {
-        const int base = coup.depart - 4;
-        for (int colonne : {0, 3, 5, 7}) {
-            revoit_case(&ensembles, apres->cases[base + colonne], base + colonne);
-        }
-    }
-    return ensembles;
-}
-
-namespace {
-
 void ajoute_prise(Tcoups_par_etapes* etapes, int depart, int arrivee) {
     etapes->prises[etapes->n_prises++] = deplacement(depart, arrivee);
 }
@@ -447,7 +376,13 @@ void prises_de_la_piece(const Techiquier* e, int depart, Tcoups_par_etapes* etap
     const int32_t code = e->cases[depart];
     const Tbits adverses = etapes->adverses;
     const auto sauts = [&](const Tcibles& cibles, Tbits masque) {
-        if ((masque & adverses) == 0) return;
+        const Tbits prises = masque & adverses;
+        if (prises == 0) return;
+        // One capture needs no order.
+        if ((prises & (prises - 1)) == 0) {
+            ajoute_prise(etapes, depart, std::countr_zero(prises));
+            return;
+        }
         for (int k = 0; k < cibles.n; k++) {
             if (adverses & bit(cibles.cases[k])) ajoute_prise(etapes, depart, cibles.cases[k]);
         }

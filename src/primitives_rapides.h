@@ -4,7 +4,9 @@
 #ifndef QUORVIK_PRIMITIVES_RAPIDES_H
 #define QUORVIK_PRIMITIVES_RAPIDES_H
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 
 #include "primitives.h"
 
@@ -44,10 +46,76 @@ struct Tcamps {
     Tbits pions;
 };
 Tcamps camps(const Techiquier* echiquier);
+
+// ---- The sets kept from a position to the next (inline: the search does it for every
+// child it plays) ----
+
+// Which sets a piece code belongs to, one bit per set in the order of Tcamps, by the low
+// four bits of the code (a square holds -6..6, so no two codes share them).
+constexpr uint8_t appartenance_calculee(int32_t code) {
+    const int32_t type = valeur_absolue(code);
+    return static_cast<uint8_t>((code > 0 ? 1 : 0) | (code < 0 ? 2 : 0) |
+                                (type == FOU || type == DAME ? 4 : 0) |
+                                (type == TOUR || type == DAME ? 8 : 0) | (type == PION ? 16 : 0));
+}
+
+inline constexpr auto APPARTENANCE = [] {
+    std::array<uint8_t, 16> table{};
+    for (int32_t code = -8; code < 8; code++) table[code & 15] = appartenance_calculee(code);
+    return table;
+}();
+
+// Takes the squares out of every set.
+inline void vide_cases(Tcamps* ensembles, Tbits cases) {
+    ensembles->blancs &= ~cases;
+    ensembles->noirs &= ~cases;
+    ensembles->diagonaux &= ~cases;
+    ensembles->droits &= ~cases;
+    ensembles->pions &= ~cases;
+}
+
+// Puts an empty square in the sets of the code now on it.
+inline void pose_code(Tcamps* ensembles, int32_t code, int index) {
+    const uint8_t dans = APPARTENANCE[code & 15];
+    const auto si = [index, dans](int rang) { return Tbits{(dans >> rang) & 1u} << index; };
+    ensembles->blancs |= si(0);
+    ensembles->noirs |= si(1);
+    ensembles->diagonaux |= si(2);
+    ensembles->droits |= si(3);
+    ensembles->pions |= si(4);
+}
+
+// Puts the square in the sets of the code now on it, and takes it out of the others.
+inline void revoit_case(Tcamps* ensembles, int32_t code, int index) {
+    vide_cases(ensembles, Tbits{1} << index);
+    pose_code(ensembles, code, index);
+}
+
 // The sets after a move, from the sets before it and the board after it: only the squares
 // a move can change are looked at (its own two, a pawn taken en passant, a castling rook's).
-Tcamps camps_apres(const Tcamps& avant, const Techiquier* echiquier, Tdeplacement coup,
-                   const Techiquier* apres);
+inline Tcamps camps_apres(const Tcamps& avant, const Techiquier* echiquier, Tdeplacement coup,
+                          const Techiquier* apres) {
+    Tcamps ensembles = avant;
+    vide_cases(&ensembles, (Tbits{1} << coup.depart) | (Tbits{1} << coup.arrivee));
+    pose_code(&ensembles, apres->cases[coup.arrivee], coup.arrivee);
+    const int32_t code = echiquier->cases[coup.depart];
+    const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
+    if (valeur_absolue(code) == PION && colonne_depart != colonne_arrivee) {
+        const int ligne_prise = coup.arrivee / 8 - signe(code);
+        if (ligne_prise >= 0 && ligne_prise < 8) {
+            const int index = index_case(ligne_prise, colonne_arrivee);
+            revoit_case(&ensembles, apres->cases[index], index);
+        }
+    }
+    if (valeur_absolue(code) == ROI && colonne_depart == 4 &&
+        (colonne_arrivee == 2 || colonne_arrivee == 6)) {
+        const int base = coup.depart - 4;
+        for (int colonne : {0, 3, 5, 7}) {
+            revoit_case(&ensembles, apres->cases[base + colonne], base + colonne);
+        }
+    }
+    return ensembles;
+}
 
 // The same moves in the same order, handed out one at a time, with no more work than the
 // moves handed out need: most searches end on the first capture. The captures stand in
