@@ -29,7 +29,7 @@ constexpr size_t TAILLE = ENTREES * sizeof(Tentree);
 
 Tentree* table = nullptr;
 bool active = true;
-Tstatistiques_memoire statistiques{0, 0};
+Tstatistiques_memoire statistiques{0, 0, 0};
 
 constexpr uint64_t MARQUE = uint64_t{1} << 63;
 
@@ -160,6 +160,7 @@ bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
 }
 
 void range_en_memoire(const Tcle& cle, int score, int64_t valeur) {
+    statistiques.rangees++;
     Tentree* entree = place_de(cle);
     entree->cle = cle;
     entree->score = score;

@@ -35,10 +35,11 @@ bool memoire_est_active();
 // Forgets every result (the table stays allocated).
 void vide_memoire();
 
-// Look-ups and hits since the start, for tests and measurements.
+// Look-ups, hits and results kept since the start, for tests and measurements.
 struct Tstatistiques_memoire {
     int64_t recherches;
     int64_t trouvees;
+    int64_t rangees;
 };
 Tstatistiques_memoire statistiques_memoire();
 
