@@ -18,14 +18,21 @@ namespace {
 // One result and its whole key, one cache line. A zeroed entry matches no key, since every
 // key has its top bit set.
 struct alignas(64) Tentree {
-    Tcle cle;
+    uint64_t cle[6];  // Tcle::mots
     int64_t valeur;
     int32_t score;
 };
 static_assert(sizeof(Tentree) == 64, "one entry, one cache line");
 
-constexpr size_t ENTREES = size_t{1} << 19;  // 32 MiB
-constexpr size_t TAILLE = ENTREES * sizeof(Tentree);
+// Three regions: searches two or three plies from the horizon, the most numerous, whose
+// repeats come close together; deeper searches, few but each worth a large subtree; and
+// counts. A table much larger than the processor's caches costs more in misses than it
+// saves at the search's usual depths.
+enum Tregion { PRES_DE_L_HORIZON, LOIN_DE_L_HORIZON, COMPTES, NB_REGIONS };
+constexpr size_t ENTREES_DE[NB_REGIONS] = {size_t{1} << 16, size_t{1} << 16, size_t{1} << 18};
+constexpr size_t DEBUT_DE[NB_REGIONS] = {0, ENTREES_DE[0], ENTREES_DE[0] + ENTREES_DE[1]};
+constexpr size_t ENTREES = DEBUT_DE[COMPTES] + ENTREES_DE[COMPTES];
+constexpr size_t TAILLE = ENTREES * sizeof(Tentree);  // 24 MiB
 
 Tentree* table = nullptr;
 bool active = true;
@@ -115,7 +122,7 @@ Tentree* alloue_table() {
 
 Tentree* place_de(const Tcle& cle) {
     if (table == nullptr) table = alloue_table();
-    return &table[melange(cle) & (ENTREES - 1)];
+    return &table[DEBUT_DE[cle.region] + (melange(cle) & (ENTREES_DE[cle.region] - 1))];
 }
 
 }  // namespace
@@ -144,6 +151,9 @@ bool cle_memoire(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire 
     ajoute(&p, profondeur, 0, 6);
     ajoute(&p, static_cast<int32_t>(genre), 0, 1);
     cle->mots[4] = p.mot;
+    cle->region = genre == Tgenre_memoire::comptage ? COMPTES
+                  : profondeur <= 3                 ? PRES_DE_L_HORIZON
+                                                    : LOIN_DE_L_HORIZON;
     cle->mots[5] = static_cast<uint64_t>(static_cast<uint32_t>(alpha)) << 32 |
                    static_cast<uint32_t>(beta);
     return p.tient;
@@ -152,7 +162,7 @@ bool cle_memoire(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire 
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
     statistiques.recherches++;
     const Tentree* entree = place_de(cle);
-    if (std::memcmp(&entree->cle, &cle, sizeof cle) != 0) return false;
+    if (std::memcmp(entree->cle, cle.mots, sizeof cle.mots) != 0) return false;
     statistiques.trouvees++;
     *score = entree->score;
     *valeur = entree->valeur;
@@ -162,7 +172,7 @@ bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
 void range_en_memoire(const Tcle& cle, int score, int64_t valeur) {
     statistiques.rangees++;
     Tentree* entree = place_de(cle);
-    entree->cle = cle;
+    std::memcpy(entree->cle, cle.mots, sizeof cle.mots);
     entree->score = score;
     entree->valeur = valeur;
 }

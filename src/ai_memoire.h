@@ -15,9 +15,11 @@
 enum class Tgenre_memoire : uint8_t { recherche, comptage };
 
 // The key: the 64 squares as 4-bit codes, the state words, side, depth and genre packed in
-// one word, and the window (0 for a count).
+// one word, and the window (0 for a count). `region` says which part of the table holds
+// it, and follows from the key.
 struct Tcle {
     uint64_t mots[6];
+    int region;
 };
 
 // Builds the key; false when a word lies outside what the packing holds (records no game

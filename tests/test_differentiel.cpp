@@ -716,7 +716,7 @@ TEST_F(Differentiel, LaCleDistingueToutCeQueLaRechercheLit) {
                              int alpha, int beta) {
         Tcle cle;
         EXPECT_TRUE(cle_memoire(&e, c, profondeur, g, alpha, beta, &cle));
-        return std::memcmp(&cle, &reference, sizeof cle) != 0;
+        return std::memcmp(cle.mots, reference.mots, sizeof cle.mots) != 0;
     };
     const auto g = Tgenre_memoire::recherche;
     EXPECT_TRUE(differe(base, BLANC, 4, g, 10, 11));
@@ -748,11 +748,11 @@ TEST_F(Differentiel, LaCleDistingueToutCeQueLaRechercheLit) {
     Tcle a, b;
     ASSERT_TRUE(cle_memoire(&ep, BLANC, 3, g, 0, 1, &a));
     ASSERT_TRUE(cle_memoire(&ep_autre, BLANC, 3, g, 0, 1, &b));
-    EXPECT_NE(0, std::memcmp(&a, &b, sizeof a));
+    EXPECT_NE(0, std::memcmp(a.mots, b.mots, sizeof a.mots));
     ep.ep_ligne = ep_autre.ep_ligne = -1;
     ASSERT_TRUE(cle_memoire(&ep, BLANC, 3, g, 0, 1, &a));
     ASSERT_TRUE(cle_memoire(&ep_autre, BLANC, 3, g, 0, 1, &b));
-    EXPECT_EQ(0, std::memcmp(&a, &b, sizeof a));
+    EXPECT_EQ(0, std::memcmp(a.mots, b.mots, sizeof a.mots));
     // The side word is read by nothing.
     Techiquier trait = base;
     trait.trait = -trait.trait;
