@@ -310,11 +310,25 @@ bool promotion_possible(const Techiquier* e, couleur c) {
 }
 
 // What the search knows of a position beside its record, worked out from its parent's:
-// its static score and its sets of squares.
+// its static score, its sets of squares, and its key in the memo (the window left out)
+// when it has one.
 struct Tconnu {
     int statique;
     Tcamps ensembles;
+    bool memorisable;
+    Tcle cle;
 };
+
+// The key of a position that will be searched `profondeur` plies deep, when the memo keeps
+// such searches; its slot is asked for at once.
+bool cle_pour_la_memoire(const Techiquier* e, couleur c, int profondeur, Tcle* cle) {
+    if (profondeur < 2 || !memoire_est_active() ||
+        !cle_de_position(e, c, profondeur, Tgenre_memoire::recherche, cle)) {
+        return false;
+    }
+    prepare_memoire(*cle);
+    return true;
+}
 
 // What the last ply before the horizon keeps while it walks its moves.
 struct Tdernier_pli {
@@ -388,8 +402,29 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tco
 int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
               const Tconnu& connu);
 
+// A child of a position: the move, the board after it, what is known of it.
+struct Tenfant {
+    Tdeplacement coup;
+    Techiquier echiquier;
+    Tconnu connu;
+};
+
+// Plays the next move on a copy and asks at once for the child's slot in the memo; false
+// when no move is left.
+bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, Tcoups_par_etapes* coups,
+                    Tenfant* enfant) {
+    if (!coup_suivant(e, c, coups, &enfant->coup)) return false;
+    enfant->echiquier = *e;
+    execute_coup(&enfant->echiquier, vers_Tcoup(enfant->coup));
+    enfant->connu.memorisable =
+        cle_pour_la_memoire(&enfant->echiquier, adversaire(c), profondeur - 1, &enfant->connu.cle);
+    return true;
+}
+
 // A position two plies or more from the horizon: every legal move searched one ply less
-// deep, in the generator's order.
+// deep, in the generator's order. Each child is prepared one turn ahead, so that its slot
+// in the memo arrives from memory while its elder brother is searched: waiting for it
+// would cost more than the memo saves.
 int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
                          const Tconnu& connu) {
     Tcoups_par_etapes coups;
@@ -398,19 +433,25 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
     analyse_surete(e, c, connu.ensembles, &surete);
     const couleur autre = adversaire(c);
     bool alpha_releve = false;
-    Tdeplacement d;
-    while (coup_suivant(e, c, &coups, &d)) {
-        Techiquier copie = *e;
-        execute_coup(&copie, vers_Tcoup(d));
-        const Tcamps ensembles_enfant = camps_apres(connu.ensembles, e, d, &copie);
-        if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
-        const Tconnu enfant{score_enfant(e, connu.ensembles, connu.statique, d),
-                            ensembles_enfant};
+    Tenfant enfants[2];
+    int courant = 0;
+    bool reste = prepare_enfant(e, c, profondeur, &coups, &enfants[0]);
+    while (reste) {
+        Tenfant& enfant = enfants[courant];
+        courant = 1 - courant;
+        reste = prepare_enfant(e, c, profondeur, &coups, &enfants[courant]);
+        const Tdeplacement d = enfant.coup;
+        enfant.connu.ensembles = camps_apres(connu.ensembles, e, d, &enfant.echiquier);
+        if (!sans_danger(e, &surete, d) && echec_apres(&enfant.echiquier, c, enfant.connu.ensembles)) {
+            continue;
+        }
+        enfant.connu.statique = score_enfant(e, connu.ensembles, connu.statique, d);
         // Two plies from the horizon, the child is the last ply: no dispatch needed.
         const auto cherche = [&](int alpha_enfant, int beta_enfant) {
-            return profondeur == 2
-                       ? avant_horizon(&copie, autre, alpha_enfant, beta_enfant, enfant)
-                       : recherche(&copie, autre, profondeur - 1, alpha_enfant, beta_enfant, enfant);
+            return profondeur == 2 ? avant_horizon(&enfant.echiquier, autre, alpha_enfant,
+                                                   beta_enfant, enfant.connu)
+                                   : recherche(&enfant.echiquier, autre, profondeur - 1,
+                                               alpha_enfant, beta_enfant, enfant.connu);
         };
         int v;
         if (!alpha_releve) {
@@ -441,11 +482,9 @@ void retient_recherche(const Tcle& cle, int score, int64_t noeuds) {
 // the memo instead of searched again.
 int recherche_memorisee(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
                         const Tconnu& connu) {
-    Tcle cle;
-    if (!memoire_est_active() ||
-        !cle_memoire(e, c, profondeur, Tgenre_memoire::recherche, alpha, beta, &cle)) {
-        return recherche_interieure(e, c, profondeur, alpha, beta, connu);
-    }
+    if (!connu.memorisable) return recherche_interieure(e, c, profondeur, alpha, beta, connu);
+    Tcle cle = connu.cle;
+    fixe_fenetre(&cle, alpha, beta);
     const int64_t avant = node;
     int score;
     int64_t noeuds;
@@ -476,7 +515,11 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
 }  // namespace
 
 int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
-    return recherche(e, c, profondeur, alpha, beta, Tconnu{evaluation_complete(e), camps(e)});
+    Tconnu connu;
+    connu.statique = evaluation_complete(e);
+    connu.ensembles = camps(e);
+    connu.memorisable = cle_pour_la_memoire(e, c, profondeur, &connu.cle);
+    return recherche(e, c, profondeur, alpha, beta, connu);
 }
 
 int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {

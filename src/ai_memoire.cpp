@@ -92,10 +92,11 @@ bool encode_cases(const Techiquier* e, uint64_t* mots) {
 #endif
 }
 
+// The hash of the position's part of the key (not the window).
 uint64_t melange(const Tcle& cle) {
     uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (uint64_t mot : cle.mots) {
-        h = (h ^ mot) * 0xBF58476D1CE4E5B9ull;
+    for (int i = 0; i < 5; i++) {
+        h = (h ^ cle.mots[i]) * 0xBF58476D1CE4E5B9ull;
         h ^= h >> 31;
     }
     return h;
@@ -129,6 +130,20 @@ Tentree* place_de(const Tcle& cle) {
 
 bool cle_memoire(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre, int alpha,
                  int beta, Tcle* cle) {
+    if (!cle_de_position(e, c, profondeur, genre, cle)) return false;
+    fixe_fenetre(cle, alpha, beta);
+    return true;
+}
+
+void fixe_fenetre(Tcle* cle, int alpha, int beta) {
+    cle->mots[5] = static_cast<uint64_t>(static_cast<uint32_t>(alpha)) << 32 |
+                   static_cast<uint32_t>(beta);
+}
+
+void prepare_memoire(const Tcle& cle) { __builtin_prefetch(place_de(cle)); }
+
+bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre,
+                     Tcle* cle) {
     if (!encode_cases(e, cle->mots)) return false;
     Tpaquet p{MARQUE, 0, true};
     ajoute(&p, e->nb_pieces_blanches, 0, 5);
@@ -154,8 +169,7 @@ bool cle_memoire(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire 
     cle->region = genre == Tgenre_memoire::comptage ? COMPTES
                   : profondeur <= 3                 ? PRES_DE_L_HORIZON
                                                     : LOIN_DE_L_HORIZON;
-    cle->mots[5] = static_cast<uint64_t>(static_cast<uint32_t>(alpha)) << 32 |
-                   static_cast<uint32_t>(beta);
+    cle->mots[5] = 0;
     return p.tient;
 }
 

@@ -26,6 +26,16 @@ struct Tcle {
 // reaches): such a position goes without the memo.
 bool cle_memoire(const Techiquier* echiquier, couleur c, int profondeur, Tgenre_memoire genre,
                  int alpha, int beta, Tcle* cle);
+// The same in two steps: the position's part (the window left at 0), then the window. The
+// slot of a key follows from the first part alone, so that it can be prepared before the
+// window is known, and a probe and the search that follows it share one slot.
+bool cle_de_position(const Techiquier* echiquier, couleur c, int profondeur,
+                     Tgenre_memoire genre, Tcle* cle);
+void fixe_fenetre(Tcle* cle, int alpha, int beta);
+// Starts bringing the key's slot into the processor's cache: the look-up that follows a
+// little later then need not wait for memory, which it otherwise does at almost every
+// look-up.
+void prepare_memoire(const Tcle& cle);
 
 // The result kept under the key, if any. The table is allocated at the first look-up.
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur);

@@ -497,7 +497,7 @@ TEST_F(Differentiel, EvaluationApresChaqueCoup) {
             }
         }
     }
-    EXPECT_GT(coups_vus, 100000);
+    EXPECT_GT(coups_vus, 20 * static_cast<int>(toutes().size()));
 }
 
 TEST_F(Differentiel, AlphaBetaProfondeursZeroAUn) {
@@ -770,11 +770,11 @@ TEST_F(Differentiel, LesRecordsHorsDeLaCleSePassentDeLaMemoire) {
         change(&e);
         etranges.emplace_back(nom, e);
     };
+    // Words the record's consistency check lets through (debug builds assert it).
     ajoute("castling word 5", [](Techiquier* e) { e->petit_roque_blanc = 5; });
     ajoute("32 white pieces counted", [](Techiquier* e) { e->nb_pieces_blanches = 32; });
     ajoute("bishop counter -1", [](Techiquier* e) { e->nb_fous_noirs = -1; });
-    ajoute("white king row 16", [](Techiquier* e) { e->roi_blanc_ligne = 16; });
-    ajoute("en passant row 20", [](Techiquier* e) { e->ep_ligne = 20; });
+    ajoute("bishop counter 9", [](Techiquier* e) { e->nb_fous_blancs = 9; });
     for (const auto& [nom, e] : etranges) {
         Tcle cle;
         EXPECT_FALSE(cle_memoire(&e, BLANC, 3, Tgenre_memoire::recherche, 0, 1, &cle)) << nom;
