@@ -40,18 +40,10 @@ Tstatistiques_memoire statistiques{0, 0, 0};
 
 constexpr uint64_t MARQUE = uint64_t{1} << 63;
 
-// Small fields packed one after the other; `tient` turns false when a value does not fit.
-struct Tpaquet {
-    uint64_t mot;
-    int position;
-    bool tient;
-};
-
-void ajoute(Tpaquet* p, int32_t valeur, int32_t minimum, int bits) {
-    const int64_t decale = int64_t{valeur} - minimum;
-    if (decale < 0 || decale >= (int64_t{1} << bits)) p->tient = false;
-    p->mot |= static_cast<uint64_t>(decale & ((int64_t{1} << bits) - 1)) << p->position;
-    p->position += bits;
+// A state word as its offset from the smallest value it may hold; a value that does not fit
+// its field shows as bits above the field's width.
+constexpr uint64_t decale(int32_t valeur, int32_t minimum) {
+    return static_cast<uint64_t>(int64_t{valeur} - minimum);
 }
 
 // The squares as 4-bit codes, sixteen to a word; false when a code lies outside -8..7.
@@ -145,32 +137,37 @@ void prepare_memoire(const Tcle& cle) { __builtin_prefetch(place_de(cle)); }
 bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre,
                      Tcle* cle) {
     if (!encode_cases(e, cle->mots)) return false;
-    Tpaquet p{MARQUE, 0, true};
-    ajoute(&p, e->nb_pieces_blanches, 0, 5);
-    ajoute(&p, e->nb_pieces_noires, 0, 5);
-    ajoute(&p, e->nb_fous_blancs, 0, 3);
-    ajoute(&p, e->nb_fous_noirs, 0, 3);
-    ajoute(&p, e->grand_roque_blanc, 0, 1);
-    ajoute(&p, e->petit_roque_blanc, 0, 1);
-    ajoute(&p, e->grand_roque_noir, 0, 1);
-    ajoute(&p, e->petit_roque_noir, 0, 1);
-    ajoute(&p, e->ep_ligne, -1, 4);
+    const uint64_t blanches = decale(e->nb_pieces_blanches, 0), noires = decale(e->nb_pieces_noires, 0);
+    const uint64_t fous_blancs = decale(e->nb_fous_blancs, 0), fous_noirs = decale(e->nb_fous_noirs, 0);
+    const uint64_t grand_blanc = decale(e->grand_roque_blanc, 0);
+    const uint64_t petit_blanc = decale(e->petit_roque_blanc, 0);
+    const uint64_t grand_noir = decale(e->grand_roque_noir, 0);
+    const uint64_t petit_noir = decale(e->petit_roque_noir, 0);
+    const uint64_t ep_ligne = decale(e->ep_ligne, -1);
     // Every reader of the en passant column asks first whether ep_ligne is -1, and a move
     // that sets ep_ligne sets the column with it: without a capture the column is not read.
-    ajoute(&p, e->ep_ligne >= 0 ? e->ep_colonne : -1, -1, 4);
-    ajoute(&p, e->roi_blanc_ligne, 0, 4);
-    ajoute(&p, e->roi_blanc_colonne, 0, 4);
-    ajoute(&p, e->roi_noir_ligne, 0, 4);
-    ajoute(&p, e->roi_noir_colonne, 0, 4);
-    ajoute(&p, c == BLANC ? 1 : 0, 0, 1);
-    ajoute(&p, profondeur, 0, 6);
-    ajoute(&p, static_cast<int32_t>(genre), 0, 1);
-    cle->mots[4] = p.mot;
+    const uint64_t ep_colonne = decale(e->ep_ligne >= 0 ? e->ep_colonne : -1, -1);
+    const uint64_t roi_blanc_ligne = decale(e->roi_blanc_ligne, 0);
+    const uint64_t roi_blanc_colonne = decale(e->roi_blanc_colonne, 0);
+    const uint64_t roi_noir_ligne = decale(e->roi_noir_ligne, 0);
+    const uint64_t roi_noir_colonne = decale(e->roi_noir_colonne, 0);
+    const uint64_t prof = decale(profondeur, 0);
+    const uint64_t hors = ((blanches | noires) >> 5) | ((fous_blancs | fous_noirs) >> 3) |
+                          ((grand_blanc | petit_blanc | grand_noir | petit_noir) >> 1) |
+                          ((ep_ligne | ep_colonne | roi_blanc_ligne | roi_blanc_colonne |
+                            roi_noir_ligne | roi_noir_colonne) >> 4) |
+                          (prof >> 6);
+    cle->mots[4] = MARQUE | blanches | noires << 5 | fous_blancs << 10 | fous_noirs << 13 |
+                   grand_blanc << 16 | petit_blanc << 17 | grand_noir << 18 | petit_noir << 19 |
+                   ep_ligne << 20 | ep_colonne << 24 | roi_blanc_ligne << 28 |
+                   roi_blanc_colonne << 32 | roi_noir_ligne << 36 | roi_noir_colonne << 40 |
+                   uint64_t{c == BLANC} << 44 | prof << 45 |
+                   uint64_t{genre == Tgenre_memoire::comptage} << 51;
     cle->region = genre == Tgenre_memoire::comptage ? COMPTES
                   : profondeur <= 3                 ? PRES_DE_L_HORIZON
                                                     : LOIN_DE_L_HORIZON;
     cle->mots[5] = 0;
-    return p.tient;
+    return hors == 0;
 }
 
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {

@@ -242,45 +242,61 @@ void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) 
     }
 }
 
-// The generator's scan: the side's squares from its own back rank, until as many of its
-// pieces as its count have been visited; each piece adds its moves of part P.
-template <Tpart P>
-void genere_part(const Techiquier* e, couleur c, Tcoups* coups) {
-    const int32_t* cases = e->cases;
+// The side's pieces that the generator's scan visits: all of them, unless a count below
+// their number stops it early (the loop below is the scan's own).
+Tbits pieces_visitees(const Techiquier* e, couleur c, Tbits propres) {
     const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    if (std::popcount(propres) <= a_voir) return propres;
+    Tbits visitees = 0;
     int32_t vues = 0;
     for (int i = 0; i < 8; i++) {
         const int ligne = c == BLANC ? i : 7 - i;
         for (int colonne = 0; colonne < 8; colonne++) {
             const int depart = index_case(ligne, colonne);
-            const int32_t code = cases[depart];
-            if (code * c > 0) {
-                switch (valeur_absolue(code)) {
-                    case PION:
-                        coups_pion_rapide<P>(e, depart, code, coups);
-                        break;
-                    case ROI:
-                        roque_rapide(e, depart, code, coups);
-                        coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
-                        break;
-                    case CAVALIER:
-                        coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
-                        break;
-                    case FOU:
-                        coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
-                        break;
-                    case TOUR:
-                        coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
-                        break;
-                    case DAME:
-                        coups_glisseur<P>(cases, depart, code, 0, 8, coups);
-                        break;
-                    default:
-                        break;
-                }
+            if (propres & bit(depart)) {
+                visitees |= bit(depart);
                 vues++;
             }
-            if (vues == a_voir) return;
+            if (vues == a_voir) return visitees;
+        }
+    }
+    return visitees;
+}
+
+// The generator's scan over the pieces it visits, in its order: white's from square 0
+// up, black's from row 7 down and along each row from column 0; each piece adds its moves
+// of part P.
+template <Tpart P>
+void genere_part(const Techiquier* e, couleur c, Tbits visitees, Tcoups* coups) {
+    const int32_t* cases = e->cases;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (Tbits rangee = (visitees >> (8 * ligne)) & 0xFF; rangee != 0; rangee &= rangee - 1) {
+            const int depart = index_case(ligne, std::countr_zero(rangee));
+            const int32_t code = cases[depart];
+            switch (valeur_absolue(code)) {
+                case PION:
+                    coups_pion_rapide<P>(e, depart, code, coups);
+                    break;
+                case ROI:
+                    roque_rapide(e, depart, code, coups);
+                    coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
+                    break;
+                case CAVALIER:
+                    coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
+                    break;
+                case FOU:
+                    coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
+                    break;
+                case TOUR:
+                    coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
+                    break;
+                case DAME:
+                    coups_glisseur<P>(cases, depart, code, 0, 8, coups);
+                    break;
+                default:
+                    break;
+            }
         }
     }
 }
@@ -318,14 +334,16 @@ bool sur_la_ligne(int roi, int dir, int arrivee) {
 }  // namespace
 
 void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
+    const Tcamps ensembles = camps(e);
     coups->debut = MOITIE_COUPS;
     coups->fin = MOITIE_COUPS;
-    genere_part<Tpart::toutes>(e, c, coups);
+    genere_part<Tpart::toutes>(
+        e, c, pieces_visitees(e, c, c == BLANC ? ensembles.blancs : ensembles.noirs), coups);
 }
 
-void genere_calmes(const Techiquier* e, couleur c, Tcoups* coups) {
+void genere_calmes(const Techiquier* e, couleur c, Tbits visitees, Tcoups* coups) {
     coups->fin = MOITIE_COUPS;
-    genere_part<Tpart::calmes>(e, c, coups);
+    genere_part<Tpart::calmes>(e, c, visitees, coups);
 }
 
 Tcamps camps(const Techiquier* e) {
@@ -439,27 +457,6 @@ int derniere_piece(Tbits pieces, couleur c) {
     return 63 - std::countl_zero(pieces & (Tbits{0xFF} << (8 * ligne)));
 }
 
-// The side's pieces that the generator's scan visits: all of them, unless a count below
-// their number stops it early (the loop below is the scan's own).
-Tbits pieces_visitees(const Techiquier* e, couleur c, Tbits propres) {
-    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
-    if (std::popcount(propres) <= a_voir) return propres;
-    Tbits visitees = 0;
-    int32_t vues = 0;
-    for (int i = 0; i < 8; i++) {
-        const int ligne = c == BLANC ? i : 7 - i;
-        for (int colonne = 0; colonne < 8; colonne++) {
-            const int depart = index_case(ligne, colonne);
-            if (propres & bit(depart)) {
-                visitees |= bit(depart);
-                vues++;
-            }
-            if (vues == a_voir) return visitees;
-        }
-    }
-    return visitees;
-}
-
 // The side's pawns that have nothing to capture, en passant included: the walk over the
 // pieces skips them.
 Tbits pions_sans_prise(const Techiquier* e, couleur c, Tbits pions, Tbits adverses) {
@@ -490,8 +487,9 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
     etapes->adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
     etapes->occupees = ensembles.blancs | ensembles.noirs;
-    etapes->a_revoir = pieces_visitees(e, c, propres) &
-                       ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
+    etapes->visitees = pieces_visitees(e, c, propres);
+    etapes->a_revoir =
+        etapes->visitees & ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
     etapes->n_prises = 0;
     etapes->calmes_generes = false;
     etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
@@ -500,7 +498,7 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
 
 bool calme_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
     if (!etapes->calmes_generes) {
-        genere_calmes(e, c, &etapes->coups);
+        genere_calmes(e, c, etapes->visitees, &etapes->coups);
         etapes->calmes_generes = true;
     }
     if (etapes->suivant == etapes->coups.fin) return false;

@@ -31,8 +31,9 @@ struct Tcoups {
 };
 
 void genere_coups(const Techiquier* echiquier, couleur c, Tcoups* coups);
-// The moves of that list other than captures on their own, from the middle to tampon[fin].
-void genere_calmes(const Techiquier* echiquier, couleur c, Tcoups* coups);
+// The moves of that list other than captures on their own, from the middle to tampon[fin],
+// for the side's pieces the scan visits (`visitees`).
+void genere_calmes(const Techiquier* echiquier, couleur c, uint64_t visitees, Tcoups* coups);
 
 // A set of squares, bit i for the square of index i.
 using Tbits = uint64_t;
@@ -124,6 +125,7 @@ inline Tcamps camps_apres(const Tcamps& avant, const Techiquier* echiquier, Tdep
 struct Tcoups_par_etapes {
     Tbits adverses;
     Tbits occupees;
+    Tbits visitees;             // the side's pieces the generator's scan visits
     Tbits a_revoir;             // pieces whose captures have not been looked at yet
     int n_prises;               // captures of the piece last looked at, still to hand out
     Tdeplacement prises[16];    // in its finding order, handed out from the end
