@@ -183,7 +183,8 @@ void banc_perft(int repetitions, bool avec_stockfish) {
                 static_cast<long long>(compte), t, static_cast<double>(compte) / t / 1e6);
 
     const std::string quorvik = std::string("echo 'perft depth 6' | ") + QUORVIK_BINAIRE;
-    const std::string stockfish = "printf 'go perft 6\\nquit\\n' | /usr/games/stockfish 2>/dev/null";
+    const std::string stockfish =
+        "printf 'go perft 6\\nquit\\n' | /usr/games/stockfish 2>/dev/null";
     std::vector<double> t_quorvik, t_stockfish;
     std::string ligne_quorvik, ligne_stockfish;
     for (int i = 0; i < repetitions; i++) {
@@ -201,7 +202,8 @@ void banc_perft(int repetitions, bool avec_stockfish) {
                     "printf 'go perft 6\\nquit\\n' | /usr/games/stockfish",
                     *std::min_element(t_stockfish.begin(), t_stockfish.end()),
                     mediane(t_stockfish), ligne_stockfish.c_str());
-        std::printf("    quorvik time / stockfish time: %.2f best, %.2f median (target 0.70, aim 0.50)\n",
+        std::printf("    quorvik time / stockfish time: %.2f best, %.2f median "
+                    "(target 0.70, aim 0.50)\n",
                     *std::min_element(t_quorvik.begin(), t_quorvik.end()) /
                         *std::min_element(t_stockfish.begin(), t_stockfish.end()),
                     mediane(t_quorvik) / mediane(t_stockfish));
@@ -221,7 +223,8 @@ void banc_demarrage(int repetitions) {
         envoie(&m, "quit\n");
         ferme_moteur(&m);
     }
-    std::printf("\"uci\" answered %.2f ms (median; best %.2f ms) after the process start, %d runs\n",
+    std::printf("\"uci\" answered %.2f ms (median; best %.2f ms) after the process start, "
+                "%d runs\n",
                 mediane(t), *std::min_element(t.begin(), t.end()), repetitions);
 }
 

@@ -210,7 +210,9 @@ int evaluation_apres_coup(const Techiquier* e, const Tcamps& ensembles, int avan
             fous_pris_blancs += prise == FOU;
             fous_pris_noirs += prise == -FOU;
         }
-        if ((m == PION && ligne_arrivee == 7) || (m == -PION && ligne_arrivee == 0)) pose = DAME * m;
+        if ((m == PION && ligne_arrivee == 7) || (m == -PION && ligne_arrivee == 0)) {
+            pose = DAME * m;
+        }
     } else if (valeur_absolue(m) == ROI && colonne_depart == 4 &&
                (colonne_arrivee == 2 || colonne_arrivee == 6)) {
         // Castling: the rook on the corner of the king's row moves beside it.
@@ -348,7 +350,8 @@ struct Tdernier_pli {
 bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) {
     const couleur c = p->c;
     if (!sans_danger(e, p->surete, d)) {
-        Techiquier copie = *e;
+        Techiquier copie;
+        copie_rapide(&copie, e);
         execute_coup(&copie, vers_Tcoup(d));
         if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
     }
@@ -414,7 +417,7 @@ struct Tenfant {
 bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, Tcoups_par_etapes* coups,
                     Tenfant* enfant) {
     if (!coup_suivant(e, c, coups, &enfant->coup)) return false;
-    enfant->echiquier = *e;
+    copie_rapide(&enfant->echiquier, e);
     execute_coup(&enfant->echiquier, vers_Tcoup(enfant->coup));
     enfant->connu.memorisable =
         cle_pour_la_memoire(&enfant->echiquier, adversaire(c), profondeur - 1, &enfant->connu.cle);
@@ -442,7 +445,8 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
         reste = prepare_enfant(e, c, profondeur, &coups, &enfants[courant]);
         const Tdeplacement d = enfant.coup;
         enfant.connu.ensembles = camps_apres(connu.ensembles, e, d, &enfant.echiquier);
-        if (!sans_danger(e, &surete, d) && echec_apres(&enfant.echiquier, c, enfant.connu.ensembles)) {
+        if (!sans_danger(e, &surete, d) &&
+            echec_apres(&enfant.echiquier, c, enfant.connu.ensembles)) {
             continue;
         }
         enfant.connu.statique = score_enfant(e, connu.ensembles, connu.statique, d);
@@ -607,7 +611,8 @@ int64_t compte_interieur(const Techiquier* e, couleur c, int profondeur, const T
     int64_t total = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
         const Tdeplacement d = coups.tampon[i];
-        Techiquier copie = *e;
+        Techiquier copie;
+        copie_rapide(&copie, e);
         execute_coup(&copie, vers_Tcoup(d));
         const Tcamps ensembles_enfant = camps_apres(ensembles, e, d, &copie);
         if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;

@@ -51,8 +51,8 @@ bool encode_cases(const Techiquier* e, uint64_t* mots) {
 #if defined(__SSE2__)
     // Sixteen codes narrowed to bytes (saturation keeps codes out of range out of range),
     // then two bytes' low halves joined into one byte.
-    const __m128i huit = _mm_set1_epi8(8);
-    const __m128i haut = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i sept = _mm_set1_epi8(7);
+    const __m128i moins_huit = _mm_set1_epi8(-8);
     const __m128i bas = _mm_set1_epi8(0x0F);
     const __m128i octet = _mm_set1_epi16(0x00FF);
     __m128i hors = _mm_setzero_si128();
@@ -62,7 +62,8 @@ bool encode_cases(const Techiquier* e, uint64_t* mots) {
         const __m128i v =
             _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
                             _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
-        hors = _mm_or_si128(hors, _mm_and_si128(_mm_add_epi8(v, huit), haut));
+        hors = _mm_or_si128(hors, _mm_cmpgt_epi8(v, sept));
+        hors = _mm_or_si128(hors, _mm_cmpgt_epi8(moins_huit, v));
         const __m128i n = _mm_and_si128(v, bas);
         moities[k] = _mm_and_si128(_mm_or_si128(n, _mm_srli_epi16(n, 4)), octet);
     }
@@ -137,8 +138,10 @@ void prepare_memoire(const Tcle& cle) { __builtin_prefetch(place_de(cle)); }
 bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre,
                      Tcle* cle) {
     if (!encode_cases(e, cle->mots)) return false;
-    const uint64_t blanches = decale(e->nb_pieces_blanches, 0), noires = decale(e->nb_pieces_noires, 0);
-    const uint64_t fous_blancs = decale(e->nb_fous_blancs, 0), fous_noirs = decale(e->nb_fous_noirs, 0);
+    const uint64_t blanches = decale(e->nb_pieces_blanches, 0);
+    const uint64_t noires = decale(e->nb_pieces_noires, 0);
+    const uint64_t fous_blancs = decale(e->nb_fous_blancs, 0);
+    const uint64_t fous_noirs = decale(e->nb_fous_noirs, 0);
     const uint64_t grand_blanc = decale(e->grand_roque_blanc, 0);
     const uint64_t petit_blanc = decale(e->petit_roque_blanc, 0);
     const uint64_t grand_noir = decale(e->grand_roque_noir, 0);

@@ -90,7 +90,9 @@ constexpr Tmasques calcule_masques() {
         for (int vers = 0; vers < 64; vers++) m.direction[index][vers] = -1;
         for (int dir = 0; dir < 8; dir++) {
             const Tcibles& rayon = TABLES.rayons[index][dir];
-            for (int k = 0; k < rayon.n; k++) m.direction[index][rayon.cases[k]] = static_cast<int8_t>(dir);
+            for (int k = 0; k < rayon.n; k++) {
+                m.direction[index][rayon.cases[k]] = static_cast<int8_t>(dir);
+            }
             (dir < PREMIER_RAYON_TOUR ? m.diagonales : m.droites)[index] |= m.rayons[dir][index];
         }
     }
@@ -352,23 +354,26 @@ Tcamps camps(const Techiquier* e) {
     // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign
     // and leaves no code out of range equal to a piece's), then one bit per square.
     const __m128i zero = _mm_setzero_si128();
-    const auto egal = [](__m128i v, int code) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(code))); };
+    const auto egal = [](__m128i v, int code) {
+        return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(code)));
+    };
     for (int i = 0; i < 64; i += 16) {
         const auto* q = reinterpret_cast<const __m128i*>(e->cases + i);
         const __m128i codes =
             _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
                             _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
         const __m128i negatifs = _mm_cmpgt_epi8(zero, codes);
-        const __m128i types = _mm_sub_epi8(_mm_xor_si128(codes, negatifs), negatifs);
-        const __m128i dames = egal(types, DAME);
+        // A kind, of either side.
+        const auto type = [&](int32_t t) { return _mm_or_si128(egal(codes, t), egal(codes, -t)); };
+        const __m128i dames = type(DAME);
         const auto ensemble = [](__m128i masque) {
             return Tbits{static_cast<uint16_t>(_mm_movemask_epi8(masque))};
         };
         resultat.blancs |= ensemble(_mm_cmpgt_epi8(codes, zero)) << i;
         resultat.noirs |= ensemble(negatifs) << i;
-        resultat.diagonaux |= ensemble(_mm_or_si128(egal(types, FOU), dames)) << i;
-        resultat.droits |= ensemble(_mm_or_si128(egal(types, TOUR), dames)) << i;
-        resultat.pions |= ensemble(egal(types, PION)) << i;
+        resultat.diagonaux |= ensemble(_mm_or_si128(type(FOU), dames)) << i;
+        resultat.droits |= ensemble(_mm_or_si128(type(TOUR), dames)) << i;
+        resultat.pions |= ensemble(type(PION)) << i;
     }
 #else
     for (int i = 0; i < 64; i++) {
@@ -627,7 +632,8 @@ int compte_en_jouant(const Techiquier* e, couleur c) {
     genere_coups(e, c, &coups);
     int legaux = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
-        Techiquier copie = *e;
+        Techiquier copie;
+        copie_rapide(&copie, e);
         execute_coup(&copie, vers_Tcoup(coups.tampon[i]));
         if (!echec_rapide(&copie, c)) legaux++;
     }
@@ -635,7 +641,8 @@ int compte_en_jouant(const Techiquier* e, couleur c) {
 }
 
 int joue_et_compte(const Techiquier* e, couleur c, int depart, int arrivee) {
-    Techiquier copie = *e;
+    Techiquier copie;
+    copie_rapide(&copie, e);
     execute_coup(&copie, fait_coup(depart / 8, depart % 8, arrivee / 8, arrivee % 8));
     return !echec_rapide(&copie, c);
 }
@@ -690,7 +697,8 @@ int compte_roi(const Techiquier* e, const Tcamps& ensembles, int depart, int32_t
     for (int k = 0; k < voisins.n; k++) {
         const int arrivee = voisins.cases[k];
         if (e->cases[arrivee] * code > 0) continue;
-        n += !attaquee(e, ensembles, arrivee, -c, (ensembles.blancs | ensembles.noirs) & ~bit(depart));
+        const Tbits sans_le_roi = (ensembles.blancs | ensembles.noirs) & ~bit(depart);
+        n += !attaquee(e, ensembles, arrivee, -c, sans_le_roi);
     }
     return n;
 }

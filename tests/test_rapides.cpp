@@ -83,8 +83,8 @@ void compare_position(const Techiquier* e, const std::string& partie) {
             const Tcamps attendus = camps(&apres);
             const Tcamps suivis = camps_apres(camps(e), e, coups.tampon[i], &apres);
             ASSERT_TRUE(attendus.blancs == suivis.blancs && attendus.noirs == suivis.noirs &&
-                        attendus.diagonaux == suivis.diagonaux && attendus.droits == suivis.droits &&
-                        attendus.pions == suivis.pions)
+                        attendus.diagonaux == suivis.diagonaux &&
+                        attendus.droits == suivis.droits && attendus.pions == suivis.pions)
                 << texte({vers_Tcoup(coups.tampon[i])}) << "side " << c << " after: " << partie;
         }
     }
