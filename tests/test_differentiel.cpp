@@ -610,17 +610,22 @@ bool compare_avec_et_sans_memoire(const Tposition& p, couleur c, int profondeur,
     return egaux;
 }
 
-// Positions whose five-ply tree is small enough for the reference: endgames, positions in
-// check, odd lines. Five plies, since below that no position two plies from the horizon
-// can be reached by two move orders.
-std::vector<const Tposition*> petits_arbres(size_t combien) {
+// Positions whose five-ply tree is small enough for the reference, as many from the games
+// (endgames, positions in check) as from the odd lines. Five plies, since below that no
+// position two plies from the horizon can be reached by two move orders.
+std::vector<const Tposition*> petits_arbres(size_t par_ensemble) {
     std::vector<const Tposition*> choisies;
     memoire_active(false);
-    for (const Tposition* p : toutes()) {
-        node = 0;
-        alpha_beta(&p->echiquier, p->camp, 5, -p->camp * 10000, p->camp * 10000);
-        if (node > 200 && node < 20000) choisies.push_back(p);
-        if (choisies.size() == combien) break;
+    for (const std::vector<Tposition>* ensemble : {&parties(), &absurdes()}) {
+        size_t prises = 0;
+        for (const Tposition& p : *ensemble) {
+            node = 0;
+            alpha_beta(&p.echiquier, p.camp, 5, -p.camp * 10000, p.camp * 10000);
+            if (node > 200 && node < 20000) {
+                choisies.push_back(&p);
+                if (++prises == par_ensemble) break;
+            }
+        }
     }
     memoire_active(true);
     return choisies;
@@ -630,8 +635,9 @@ std::vector<const Tposition*> petits_arbres(size_t combien) {
 
 TEST_F(Differentiel, MemoireFroideChaudeEtCoupeeCommeLaReference) {
     arret = 0;
-    const std::vector<const Tposition*> positions = petits_arbres(SOUS_SANITISEUR ? 3 : 10);
-    ASSERT_FALSE(positions.empty());
+    const size_t par_ensemble = SOUS_SANITISEUR ? 2 : 6;
+    const std::vector<const Tposition*> positions = petits_arbres(par_ensemble);
+    ASSERT_EQ(positions.size(), 2 * par_ensemble) << "too few small trees";
     std::mt19937 hasard(15);
     const Tstatistiques_memoire avant = statistiques_memoire();
     for (const Tposition* p : positions) {
@@ -697,7 +703,7 @@ TEST_F(Differentiel, PerftAvecEtSansMemoire) {
         }
     }
     // And against the reference where the trees are small.
-    for (const Tposition* p : petits_arbres(SOUS_SANITISEUR ? 2 : 6)) {
+    for (const Tposition* p : petits_arbres(SOUS_SANITISEUR ? 1 : 3)) {
         vide_memoire();
         for (int profondeur = 3; profondeur <= 4; profondeur++) {
             ASSERT_EQ(perft(&p->echiquier, p->camp, profondeur),
