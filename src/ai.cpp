@@ -312,19 +312,26 @@ bool promotion_possible(const Techiquier* e, couleur c) {
 }
 
 // What the search knows of a position beside its record, worked out from its parent's:
-// its static score, its sets of squares, and its key in the memo (the window left out)
-// when it has one.
+// its distance from the position alpha_beta was asked about, its static score, its sets
+// of squares, and its key in the memo (the window left out) when it has one.
 struct Tconnu {
+    int pli;
     int statique;
     Tcamps ensembles;
     bool memorisable;
     Tcle cle;
 };
 
-// The key of a position that will be searched `profondeur` plies deep, when the memo keeps
-// such searches; its slot is asked for at once.
-bool cle_pour_la_memoire(const Techiquier* e, couleur c, int profondeur, Tcle* cle) {
-    if (profondeur < 2 || !memoire_est_active() ||
+// Within one search a position comes back only through another order of the same moves,
+// which takes plies to happen: a tenth of the look-ups three plies down find their
+// position, one in two hundred two plies down, none above. Looking up nearer the start
+// would cost more than it finds.
+constexpr int PLI_MINIMAL_DE_LA_MEMOIRE = 3;
+
+// The key of a position `pli` plies down that will be searched `profondeur` plies deep,
+// when the memo keeps such searches; its slot is asked for at once.
+bool cle_pour_la_memoire(const Techiquier* e, couleur c, int profondeur, int pli, Tcle* cle) {
+    if (profondeur < 2 || pli < PLI_MINIMAL_DE_LA_MEMOIRE || !memoire_est_active() ||
         !cle_de_position(e, c, profondeur, Tgenre_memoire::recherche, cle)) {
         return false;
     }
@@ -412,15 +419,17 @@ struct Tenfant {
     Tconnu connu;
 };
 
-// Plays the next move on a copy and asks at once for the child's slot in the memo; false
-// when no move is left.
-bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, Tcoups_par_etapes* coups,
-                    Tenfant* enfant) {
+// Plays the next move of a position on a copy and asks at once for the child's slot in the
+// memo; false when no move is left.
+bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, const Tconnu& connu,
+                    Tcoups_par_etapes* coups, Tenfant* enfant) {
     if (!coup_suivant(e, c, coups, &enfant->coup)) return false;
     copie_rapide(&enfant->echiquier, e);
     execute_coup(&enfant->echiquier, vers_Tcoup(enfant->coup));
-    enfant->connu.memorisable =
-        cle_pour_la_memoire(&enfant->echiquier, adversaire(c), profondeur - 1, &enfant->connu.cle);
+    enfant->connu.pli = connu.pli + 1;
+    enfant->connu.memorisable = cle_pour_la_memoire(&enfant->echiquier, adversaire(c),
+                                                    profondeur - 1, connu.pli + 1,
+                                                    &enfant->connu.cle);
     return true;
 }
 
@@ -438,11 +447,11 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
     bool alpha_releve = false;
     Tenfant enfants[2];
     int courant = 0;
-    bool reste = prepare_enfant(e, c, profondeur, &coups, &enfants[0]);
+    bool reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[0]);
     while (reste) {
         Tenfant& enfant = enfants[courant];
         courant = 1 - courant;
-        reste = prepare_enfant(e, c, profondeur, &coups, &enfants[courant]);
+        reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
         const Tdeplacement d = enfant.coup;
         enfant.connu.ensembles = camps_apres(connu.ensembles, e, d, &enfant.echiquier);
         if (!sans_danger(e, &surete, d) &&
@@ -522,7 +531,8 @@ int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int be
     Tconnu connu;
     connu.statique = evaluation_complete(e);
     connu.ensembles = camps(e);
-    connu.memorisable = cle_pour_la_memoire(e, c, profondeur, &connu.cle);
+    connu.pli = 0;
+    connu.memorisable = cle_pour_la_memoire(e, c, profondeur, 0, &connu.cle);
     return recherche(e, c, profondeur, alpha, beta, connu);
 }
 

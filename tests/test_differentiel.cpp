@@ -563,11 +563,11 @@ TEST_F(Differentiel, PerftEtMinMaxProfondeurQuatre) {
 
 // ---- The memo ----
 //
-// With the memo, a search met again (same record, side, depth and window) or a count met
-// again (same record, side, depth) is taken from the table. Every comparison below runs
-// the memo cold (emptied first), warm (over what the first run left: the whole tree is
-// then found at once) and off, against the straightforward reference where it is cheap
-// enough.
+// With the memo, a search met again (same record, side, depth and window) three plies or
+// more below the position searched, or a count met again (same record, side, depth), is
+// taken from the table. Every comparison below runs the memo cold (emptied first), warm
+// (over what the first run left) and off, against the straightforward reference where it
+// is cheap enough.
 
 namespace {
 
@@ -610,9 +610,26 @@ bool compare_avec_et_sans_memoire(const Tposition& p, couleur c, int profondeur,
     return egaux;
 }
 
+// A search over what a search one ply shallower left in the memo, as deepening leaves it:
+// the same positions then come back at another depth. Against the search without memo.
+bool compare_apres_moins_profonde(const Tposition& p, int profondeur, Tfenetre f) {
+    memoire_active(true);
+    vide_memoire();
+    cherche(&p.echiquier, p.camp, profondeur - 1, f);
+    const Tresultat avec = cherche(&p.echiquier, p.camp, profondeur, f);
+    memoire_active(false);
+    const Tresultat sans = cherche(&p.echiquier, p.camp, profondeur, f);
+    memoire_active(true);
+    const std::string contexte = ou(p, p.camp) + ", depth " + std::to_string(profondeur) +
+                                 " after depth " + std::to_string(profondeur - 1);
+    EXPECT_EQ(avec.score, sans.score) << contexte;
+    EXPECT_EQ(avec.noeuds, sans.noeuds) << "nodes, " << contexte;
+    return avec == sans;
+}
+
 // Positions whose five-ply tree is small enough for the reference, as many from the games
-// (endgames, positions in check) as from the odd lines. Five plies, since below that no
-// position two plies from the horizon can be reached by two move orders.
+// (endgames, positions in check) as from the odd lines. Five plies: the positions three
+// plies down are then searched two plies deep, the shallowest searches the memo keeps.
 std::vector<const Tposition*> petits_arbres(size_t par_ensemble) {
     std::vector<const Tposition*> choisies;
     memoire_active(false);
@@ -645,6 +662,7 @@ TEST_F(Differentiel, MemoireFroideChaudeEtCoupeeCommeLaReference) {
         for (const Tfenetre& f : {liste[0], liste[3]}) {
             if (!compare_avec_et_sans_memoire(*p, p->camp, 5, f, true)) return;
         }
+        if (!compare_apres_moins_profonde(*p, 6, liste[0])) return;
     }
     // Transpositions inside the trees, not only the warm runs, were found in the table.
     EXPECT_GT(statistiques_memoire().trouvees - avant.trouvees,
@@ -660,7 +678,7 @@ TEST_F(Differentiel, MemoireActiveOuCoupeeSurLesParties) {
         const Tposition& p = *positions[i];
         const std::vector<Tfenetre> liste = fenetres(&p.echiquier, p.camp, &hasard);
         if (!compare_avec_et_sans_memoire(p, p.camp, 5, liste[0], false)) return;
-        if (!compare_avec_et_sans_memoire(p, p.camp, 4, liste[4], false)) return;
+        if (!compare_avec_et_sans_memoire(p, p.camp, 5, liste[4], false)) return;
     }
 }
 
@@ -669,9 +687,9 @@ TEST_F(Differentiel, MemoireActiveOuCoupeeSurLesParties) {
 TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
     arret = 0;
     const std::vector<const Tposition*> positions = toutes();
-    for (size_t i = 0; i < positions.size(); i += 90 * PAS) {
+    for (size_t i = 0; i < positions.size(); i += 150 * PAS) {
         const Tposition& p = *positions[i];
-        for (int profondeur = 1; profondeur <= 5; profondeur++) {
+        for (int profondeur = 1; profondeur <= 6; profondeur++) {
             Tcoup avec = fait_coup(7, 7, 0, 0), sans = avec;
             memoire_active(true);
             const Trapport r_avec = choix_coup_lu(&p.echiquier, p.camp, profondeur, &avec);
@@ -798,12 +816,13 @@ TEST_F(Differentiel, UneRechercheArreteeNeLaissePasDeResultat) {
     vide_memoire();
     arret = 1;
     const int64_t avant = statistiques_memoire().rangees;
-    alpha_beta(&e, BLANC, 4, -10000, 10000);
+    alpha_beta(&e, BLANC, 5, -10000, 10000);
     EXPECT_EQ(statistiques_memoire().rangees, avant);
     perft(&e, BLANC, 4);
-    EXPECT_GT(statistiques_memoire().rangees, avant);
+    const int64_t apres_perft = statistiques_memoire().rangees;
+    EXPECT_GT(apres_perft, avant);
     arret = 0;
-    alpha_beta(&e, BLANC, 4, -10000, 10000);
-    EXPECT_GT(statistiques_memoire().rangees, avant);
+    alpha_beta(&e, BLANC, 5, -10000, 10000);
+    EXPECT_GT(statistiques_memoire().rangees, apres_perft);
     EXPECT_LE(taille_memoire(), size_t{64} << 20);
 }
