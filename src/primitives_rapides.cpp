@@ -265,42 +265,42 @@ Tbits pieces_visitees(const Techiquier* e, couleur c, Tbits propres) {
     return visitees;
 }
 
-// The generator's scan over the pieces it visits, in its order: white's from square 0
-// up, black's from row 7 down and along each row from column 0; each piece adds its moves
-// of part P.
+// The moves of part P of the piece on `depart`, in its generator's order.
 template <Tpart P>
-void genere_part(const Techiquier* e, couleur c, Tbits visitees, Tcoups* coups) {
+void coups_de_la_piece(const Techiquier* e, int depart, Tcoups* coups) {
     const int32_t* cases = e->cases;
-    for (int i = 0; i < 8; i++) {
-        const int ligne = c == BLANC ? i : 7 - i;
-        for (Tbits rangee = (visitees >> (8 * ligne)) & 0xFF; rangee != 0; rangee &= rangee - 1) {
-            const int depart = index_case(ligne, std::countr_zero(rangee));
-            const int32_t code = cases[depart];
-            switch (valeur_absolue(code)) {
-                case PION:
-                    coups_pion_rapide<P>(e, depart, code, coups);
-                    break;
-                case ROI:
-                    roque_rapide(e, depart, code, coups);
-                    coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
-                    break;
-                case CAVALIER:
-                    coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
-                    break;
-                case FOU:
-                    coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
-                    break;
-                case TOUR:
-                    coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
-                    break;
-                case DAME:
-                    coups_glisseur<P>(cases, depart, code, 0, 8, coups);
-                    break;
-                default:
-                    break;
-            }
-        }
+    const int32_t code = cases[depart];
+    switch (valeur_absolue(code)) {
+        case PION:
+            coups_pion_rapide<P>(e, depart, code, coups);
+            break;
+        case ROI:
+            roque_rapide(e, depart, code, coups);
+            coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
+            break;
+        case CAVALIER:
+            coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
+            break;
+        case FOU:
+            coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
+            break;
+        case TOUR:
+            coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
+            break;
+        case DAME:
+            coups_glisseur<P>(cases, depart, code, 0, 8, coups);
+            break;
+        default:
+            break;
     }
+}
+
+// The first piece of the scan among `pieces`: white's scan goes up the square indexes,
+// black's goes down the rows and along each row from column 0.
+int premiere_piece(Tbits pieces, couleur c) {
+    if (c == BLANC) return std::countr_zero(pieces);
+    const int ligne = 7 - std::countl_zero(pieces) / 8;
+    return index_case(ligne, std::countr_zero(pieces >> (8 * ligne)));
 }
 
 // The en passant capture of side `par` could land on the square: the generator offers it
@@ -339,13 +339,13 @@ void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
     const Tcamps ensembles = camps(e);
     coups->debut = MOITIE_COUPS;
     coups->fin = MOITIE_COUPS;
-    genere_part<Tpart::toutes>(
-        e, c, pieces_visitees(e, c, c == BLANC ? ensembles.blancs : ensembles.noirs), coups);
-}
-
-void genere_calmes(const Techiquier* e, couleur c, Tbits visitees, Tcoups* coups) {
-    coups->fin = MOITIE_COUPS;
-    genere_part<Tpart::calmes>(e, c, visitees, coups);
+    // The generator's scan over the pieces it visits, in its order.
+    for (Tbits a_voir = pieces_visitees(e, c, c == BLANC ? ensembles.blancs : ensembles.noirs);
+         a_voir != 0;) {
+        const int depart = premiere_piece(a_voir, c);
+        a_voir &= ~bit(depart);
+        coups_de_la_piece<Tpart::toutes>(e, depart, coups);
+    }
 }
 
 Tcamps camps(const Techiquier* e) {
@@ -495,18 +495,21 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     etapes->visitees = pieces_visitees(e, c, propres);
     etapes->a_revoir =
         etapes->visitees & ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
+    etapes->calmes_a_voir = etapes->visitees;
     etapes->n_prises = 0;
-    etapes->calmes_generes = false;
     etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
     etapes->suivant = MOITIE_COUPS;
 }
 
 bool calme_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
-    if (!etapes->calmes_generes) {
-        genere_calmes(e, c, etapes->visitees, &etapes->coups);
-        etapes->calmes_generes = true;
+    // The other moves stand in their finding order: they are found piece by piece, from
+    // the first piece of the scan on, as they are asked for.
+    while (etapes->suivant == etapes->coups.fin) {
+        if (etapes->calmes_a_voir == 0) return false;
+        const int depart = premiere_piece(etapes->calmes_a_voir, c);
+        etapes->calmes_a_voir &= ~bit(depart);
+        coups_de_la_piece<Tpart::calmes>(e, depart, &etapes->coups);
     }
-    if (etapes->suivant == etapes->coups.fin) return false;
     *coup = etapes->coups.tampon[etapes->suivant++];
     return true;
 }

@@ -66,9 +66,6 @@ struct Tcoups {
 };
 
 void genere_coups(const Techiquier* echiquier, couleur c, Tcoups* coups);
-// The moves of that list other than captures on their own, from the middle to tampon[fin],
-// for the side's pieces the scan visits (`visitees`).
-void genere_calmes(const Techiquier* echiquier, couleur c, Tbits visitees, Tcoups* coups);
 
 // The squares of each side, and the sliders of both sides by the lines they move along.
 struct Tcamps {
@@ -153,17 +150,18 @@ inline Tcamps camps_apres(const Tcamps& avant, const Techiquier* echiquier, Tdep
 // The same moves in the same order, handed out one at a time, with no more work than the
 // moves handed out need: most searches end on the first capture. The captures stand in
 // the reverse of their finding order, so they are found piece by piece from the last piece
-// of the scan backward; the other moves are generated only once every capture is out.
+// of the scan backward; the other moves, once every capture is out, piece by piece from
+// the first piece on.
 struct Tcoups_par_etapes {
     Tbits adverses;
     Tbits occupees;
     Tbits visitees;             // the side's pieces the generator's scan visits
     Tbits a_revoir;             // pieces whose captures have not been looked at yet
+    Tbits calmes_a_voir;        // pieces whose other moves have not been found yet
     int n_prises;               // captures of the piece last looked at, still to hand out
     Tdeplacement prises[16];    // in its finding order, handed out from the end
-    Tcoups coups;               // the other moves
-    int suivant;
-    bool calmes_generes;
+    Tcoups coups;               // the other moves found, from the middle on
+    int suivant;                // the next of them to hand out
 };
 void commence_coups(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
                     Tcoups_par_etapes* etapes);
