@@ -501,22 +501,16 @@ void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
     etapes->suivant = MOITIE_COUPS;
 }
 
-bool calme_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
-    // The other moves stand in their finding order: they are found piece by piece, from
-    // the first piece of the scan on, as they are asked for.
-    while (etapes->suivant == etapes->coups.fin) {
-        if (etapes->calmes_a_voir == 0) return false;
+bool cherche_calmes(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes) {
+    while (etapes->calmes_a_voir != 0) {
         const int depart = premiere_piece(etapes->calmes_a_voir, c);
         etapes->calmes_a_voir &= ~bit(depart);
         coups_de_la_piece<Tpart::calmes>(e, depart, &etapes->coups);
+        if (etapes->suivant < etapes->coups.fin) return true;
     }
-    *coup = etapes->coups.tampon[etapes->suivant++];
-    return true;
+    return false;
 }
 
-bool coup_suivant(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes, Tdeplacement* coup) {
-    return prise_suivante(e, c, etapes, coup) || calme_suivant(e, c, etapes, coup);
-}
 
 namespace {
 

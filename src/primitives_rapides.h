@@ -165,10 +165,6 @@ struct Tcoups_par_etapes {
 };
 void commence_coups(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
                     Tcoups_par_etapes* etapes);
-// False once every move has been handed out.
-bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
-                  Tdeplacement* coup);
-
 // The same walk in its two parts: the captures (false once they are all out), then the
 // other moves.
 bool cherche_prises(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes);
@@ -180,8 +176,23 @@ inline bool prise_suivante(const Techiquier* echiquier, couleur c, Tcoups_par_et
     *coup = etapes->prises[--etapes->n_prises];
     return true;
 }
-bool calme_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
-                   Tdeplacement* coup);
+bool cherche_calmes(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes);
+inline bool calme_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                          Tdeplacement* coup) {
+    // The other moves stand in their finding order: cherche_calmes finds those of the next
+    // piece of the scan, from the first on, when the ones found are all out.
+    if (etapes->suivant == etapes->coups.fin && !cherche_calmes(echiquier, c, etapes)) {
+        return false;
+    }
+    *coup = etapes->coups.tampon[etapes->suivant++];
+    return true;
+}
+
+// Both parts one after the other; false once every move has been handed out.
+inline bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etapes* etapes,
+                         Tdeplacement* coup) {
+    return prise_suivante(echiquier, c, etapes, coup) || calme_suivant(echiquier, c, etapes, coup);
+}
 
 // Whether side `par` attacks the square the way a king there is attacked: a capture of
 // one of its pieces could end there.
