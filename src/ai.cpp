@@ -357,10 +357,15 @@ struct Tdernier_pli {
 bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) {
     const couleur c = p->c;
     if (!sans_danger(e, p->surete, d)) {
-        Techiquier copie;
-        copie_rapide(&copie, e);
-        execute_coup(&copie, vers_Tcoup(d));
-        if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
+        // A step of the king is judged on this board; other moves are played on a copy.
+        if (est_pas_du_roi(e, p->surete, d)) {
+            if (!pas_du_roi_sur(e, c, *p->ensembles, d)) return false;
+        } else {
+            Techiquier copie;
+            copie_rapide(&copie, e);
+            execute_coup(&copie, vers_Tcoup(d));
+            if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
+        }
     }
     const int v = score_enfant(e, *p->ensembles, p->statique, d);
     p->legaux++;

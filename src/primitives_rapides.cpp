@@ -621,6 +621,16 @@ bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) 
     return sur_la_ligne(surete->roi, surete->clouage[coup.depart] - 1, coup.arrivee);
 }
 
+bool est_pas_du_roi(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) {
+    if (coup.depart != surete->roi || valeur_absolue(e->cases[coup.depart]) != ROI) return false;
+    return valeur_absolue(coup.arrivee % 8 - coup.depart % 8) <= 1;
+}
+
+bool pas_du_roi_sur(const Techiquier* e, couleur c, const Tcamps& ensembles, Tdeplacement coup) {
+    const Tbits occupees = (ensembles.blancs | ensembles.noirs) & ~bit(coup.depart);
+    return !attaquee(e, ensembles, coup.arrivee, -c, occupees);
+}
+
 namespace {
 
 // Counting by playing every move: for a king in check, or no king where the record says.
@@ -694,8 +704,7 @@ int compte_roi(const Techiquier* e, const Tcamps& ensembles, int depart, int32_t
     for (int k = 0; k < voisins.n; k++) {
         const int arrivee = voisins.cases[k];
         if (e->cases[arrivee] * code > 0) continue;
-        const Tbits sans_le_roi = (ensembles.blancs | ensembles.noirs) & ~bit(depart);
-        n += !attaquee(e, ensembles, arrivee, -c, sans_le_roi);
+        n += pas_du_roi_sur(e, c, ensembles, deplacement(depart, arrivee));
     }
     return n;
 }

@@ -220,6 +220,15 @@ void analyse_surete(const Techiquier* echiquier, couleur c, const Tcamps& ensemb
 // "play it and ask echec_rapide" (or echec_apres).
 bool sans_danger(const Techiquier* echiquier, const Tsurete* surete, Tdeplacement coup);
 
+// Whether the move is a step of the king from its stored square, castling aside: whether
+// it leaves the king safe is then known from the attacks on its destination.
+bool est_pas_du_roi(const Techiquier* echiquier, const Tsurete* surete, Tdeplacement coup);
+// For such a step: whether the king is safe on its destination, the square it leaves no
+// longer shielding what stood behind it. The same answer as playing the step and asking
+// echec_rapide.
+bool pas_du_roi_sur(const Techiquier* echiquier, couleur c, const Tcamps& ensembles,
+                    Tdeplacement coup);
+
 // The number of moves after which the mover's king is not attacked.
 int compte_coups_legaux(const Techiquier* echiquier, couleur c);
 // The same count from the sets and the king's safety of the position, already known.

@@ -80,6 +80,13 @@ void compare_position(const Techiquier* e, const std::string& partie) {
         for (int i = coups.debut; i < coups.fin; i++) {
             Techiquier apres = *e;
             execute_coup(&apres, vers_Tcoup(coups.tampon[i]));
+            // A king's step judged without playing it, as the search judges it.
+            Tsurete surete;
+            analyse_surete(e, c, camps(e), &surete);
+            if (est_pas_du_roi(e, &surete, coups.tampon[i])) {
+                ASSERT_EQ(pas_du_roi_sur(e, c, camps(e), coups.tampon[i]), !echec(&apres, c))
+                    << texte({vers_Tcoup(coups.tampon[i])}) << "side " << c << " after: " << partie;
+            }
             const Tcamps attendus = camps(&apres);
             const Tcamps suivis = camps_apres(camps(e), e, coups.tampon[i], &apres);
             ASSERT_TRUE(attendus.blancs == suivis.blancs && attendus.noirs == suivis.noirs &&
