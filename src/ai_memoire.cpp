@@ -97,8 +97,9 @@ uint64_t melange(const Tcle& cle) {
 
 // The table, allocated and zeroed once, at the first search or count rather than at start-up
 // (the interface waits for the answer to "uci"). Zeroing it at once keeps the process's
-// memory flat from then on. On Linux it asks for 2 MiB pages: touching 64 MiB page by page
-// can take a large share of a second in a virtual machine.
+// memory flat from then on. On Linux it asks for 2 MiB pages: touching the table page by
+// page can take a large share of a second in a virtual machine. Null when the memory is
+// not to be had: the engine then goes without the memo, which changes no answer.
 Tentree* alloue_table() {
 #if defined(__linux__)
     constexpr size_t GRANDE_PAGE = size_t{2} << 20;
@@ -109,13 +110,24 @@ Tentree* alloue_table() {
 #else
     void* bloc = std::aligned_alloc(alignof(Tentree), TAILLE);
 #endif
-    if (bloc == nullptr) std::abort();
+    if (bloc == nullptr) return nullptr;
     std::memset(bloc, 0, TAILLE);
     return static_cast<Tentree*>(bloc);
 }
 
+bool allocation_essayee = false;
+
+// The key's slot, or null when there is no table.
 Tentree* place_de(const Tcle& cle) {
-    if (table == nullptr) table = alloue_table();
+    if (table == nullptr) {
+        if (allocation_essayee) return nullptr;
+        allocation_essayee = true;
+        table = alloue_table();
+        if (table == nullptr) {
+            active = false;
+            return nullptr;
+        }
+    }
     return &table[DEBUT_DE[cle.region] + (melange(cle) & (ENTREES_DE[cle.region] - 1))];
 }
 
@@ -133,7 +145,10 @@ void fixe_fenetre(Tcle* cle, int alpha, int beta) {
                    static_cast<uint32_t>(beta);
 }
 
-void prepare_memoire(const Tcle& cle) { __builtin_prefetch(place_de(cle)); }
+void prepare_memoire(const Tcle& cle) {
+    const Tentree* entree = place_de(cle);
+    if (entree != nullptr) __builtin_prefetch(entree);
+}
 
 bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memoire genre,
                      Tcle* cle) {
@@ -176,7 +191,7 @@ bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memo
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
     statistiques.recherches++;
     const Tentree* entree = place_de(cle);
-    if (std::memcmp(entree->cle, cle.mots, sizeof cle.mots) != 0) return false;
+    if (entree == nullptr || std::memcmp(entree->cle, cle.mots, sizeof cle.mots) != 0) return false;
     statistiques.trouvees++;
     *score = entree->score;
     *valeur = entree->valeur;
@@ -186,6 +201,7 @@ bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur) {
 void range_en_memoire(const Tcle& cle, int score, int64_t valeur) {
     statistiques.rangees++;
     Tentree* entree = place_de(cle);
+    if (entree == nullptr) return;
     std::memcpy(entree->cle, cle.mots, sizeof cle.mots);
     entree->score = score;
     entree->valeur = valeur;

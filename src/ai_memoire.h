@@ -37,7 +37,8 @@ void fixe_fenetre(Tcle* cle, int alpha, int beta);
 // look-up.
 void prepare_memoire(const Tcle& cle);
 
-// The result kept under the key, if any. The table is allocated at the first look-up.
+// The result kept under the key, if any. The table is allocated at the first look-up; when
+// its memory cannot be had, the memo turns itself off.
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur);
 void range_en_memoire(const Tcle& cle, int score, int64_t valeur);
 
