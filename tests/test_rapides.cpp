@@ -65,6 +65,31 @@ int legaux_par_copie(const Techiquier* e, couleur c) {
     return n;
 }
 
+// What the search works out for each move without the general routines: the sets after
+// it, kept up to date from the sets before it, and for a step of the king its safety.
+void compare_apres_chaque_coup(const Techiquier* e, couleur c, const std::string& partie) {
+    const Tcamps ensembles = camps(e);
+    Tsurete surete;
+    analyse_surete(e, c, ensembles, &surete);
+    Tcoups coups;
+    genere_coups(e, c, &coups);
+    for (int i = coups.debut; i < coups.fin; i++) {
+        const Tdeplacement d = coups.tampon[i];
+        Techiquier apres = *e;
+        execute_coup(&apres, vers_Tcoup(d));
+        if (est_pas_du_roi(e, &surete, d)) {
+            ASSERT_EQ(pas_du_roi_sur(e, c, ensembles, d), !echec_rapide(&apres, c))
+                << texte({vers_Tcoup(d)}) << "side " << c << " after: " << partie;
+        }
+        const Tcamps attendus = camps(&apres);
+        const Tcamps suivis = camps_apres(ensembles, e, d, &apres);
+        ASSERT_TRUE(attendus.blancs == suivis.blancs && attendus.noirs == suivis.noirs &&
+                    attendus.diagonaux == suivis.diagonaux && attendus.droits == suivis.droits &&
+                    attendus.pions == suivis.pions)
+            << texte({vers_Tcoup(d)}) << "side " << c << " after: " << partie;
+    }
+}
+
 // Compares everything the fast routines answer for one position.
 void compare_position(const Techiquier* e, const std::string& partie) {
     for (couleur c : {BLANC, NOIR}) {
@@ -74,26 +99,8 @@ void compare_position(const Techiquier* e, const std::string& partie) {
         ASSERT_EQ(echec_rapide(e, c), echec(e, c)) << "side " << c << " after: " << partie;
         ASSERT_EQ(compte_coups_legaux(e, c), legaux_par_copie(e, c))
             << "side " << c << " after: " << partie;
-        // The sets after each move, kept up to date from the sets before it.
-        Tcoups coups;
-        genere_coups(e, c, &coups);
-        for (int i = coups.debut; i < coups.fin; i++) {
-            Techiquier apres = *e;
-            execute_coup(&apres, vers_Tcoup(coups.tampon[i]));
-            // A king's step judged without playing it, as the search judges it.
-            Tsurete surete;
-            analyse_surete(e, c, camps(e), &surete);
-            if (est_pas_du_roi(e, &surete, coups.tampon[i])) {
-                ASSERT_EQ(pas_du_roi_sur(e, c, camps(e), coups.tampon[i]), !echec(&apres, c))
-                    << texte({vers_Tcoup(coups.tampon[i])}) << "side " << c << " after: " << partie;
-            }
-            const Tcamps attendus = camps(&apres);
-            const Tcamps suivis = camps_apres(camps(e), e, coups.tampon[i], &apres);
-            ASSERT_TRUE(attendus.blancs == suivis.blancs && attendus.noirs == suivis.noirs &&
-                        attendus.diagonaux == suivis.diagonaux &&
-                        attendus.droits == suivis.droits && attendus.pions == suivis.pions)
-                << texte({vers_Tcoup(coups.tampon[i])}) << "side " << c << " after: " << partie;
-        }
+        compare_apres_chaque_coup(e, c, partie);
+        if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
