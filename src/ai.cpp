@@ -439,9 +439,10 @@ bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, const Tconnu
 }
 
 // A position two plies or more from the horizon: every legal move searched one ply less
-// deep, in the generator's order. Each child is prepared one turn ahead, so that its slot
-// in the memo arrives from memory while its elder brother is searched: waiting for it
-// would cost more than the memo saves.
+// deep, in the generator's order. Where the children are kept in the memo, each is
+// prepared one turn ahead, so that its slot arrives from memory while its elder brother
+// is searched: waiting for it would cost more than the memo saves. Elsewhere each child
+// is prepared in its turn, none in vain when a move cuts the search off.
 int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
                          const Tconnu& connu) {
     Tcoups_par_etapes coups;
@@ -449,6 +450,7 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
     Tsurete surete;
     analyse_surete(e, c, connu.ensembles, &surete);
     const couleur autre = adversaire(c);
+    const bool en_avance = profondeur - 1 >= 2 && connu.pli + 1 >= PLI_MINIMAL_DE_LA_MEMOIRE;
     bool alpha_releve = false;
     Tenfant enfants[2];
     int courant = 0;
@@ -456,33 +458,34 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
     while (reste) {
         Tenfant& enfant = enfants[courant];
         courant = 1 - courant;
-        reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
+        if (en_avance) reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
         const Tdeplacement d = enfant.coup;
         enfant.connu.ensembles = camps_apres(connu.ensembles, e, d, &enfant.echiquier);
-        if (!sans_danger(e, &surete, d) &&
-            echec_apres(&enfant.echiquier, c, enfant.connu.ensembles)) {
-            continue;
+        const bool legal = sans_danger(e, &surete, d) ||
+                           !echec_apres(&enfant.echiquier, c, enfant.connu.ensembles);
+        if (legal) {
+            enfant.connu.statique = score_enfant(e, connu.ensembles, connu.statique, d);
+            // Two plies from the horizon, the child is the last ply: no dispatch needed.
+            const auto cherche = [&](int alpha_enfant, int beta_enfant) {
+                return profondeur == 2 ? avant_horizon(&enfant.echiquier, autre, alpha_enfant,
+                                                       beta_enfant, enfant.connu)
+                                       : recherche(&enfant.echiquier, autre, profondeur - 1,
+                                                   alpha_enfant, beta_enfant, enfant.connu);
+            };
+            int v;
+            if (!alpha_releve) {
+                v = cherche(beta, alpha);
+            } else {
+                v = cherche(alpha + c, alpha);
+                if (c * alpha < c * v && c * v < c * beta) v = cherche(beta, alpha);
+            }
+            if (c * v >= c * beta) return beta;
+            if (c * v > c * alpha) {
+                alpha = v;
+                alpha_releve = true;
+            }
         }
-        enfant.connu.statique = score_enfant(e, connu.ensembles, connu.statique, d);
-        // Two plies from the horizon, the child is the last ply: no dispatch needed.
-        const auto cherche = [&](int alpha_enfant, int beta_enfant) {
-            return profondeur == 2 ? avant_horizon(&enfant.echiquier, autre, alpha_enfant,
-                                                   beta_enfant, enfant.connu)
-                                   : recherche(&enfant.echiquier, autre, profondeur - 1,
-                                               alpha_enfant, beta_enfant, enfant.connu);
-        };
-        int v;
-        if (!alpha_releve) {
-            v = cherche(beta, alpha);
-        } else {
-            v = cherche(alpha + c, alpha);
-            if (c * alpha < c * v && c * v < c * beta) v = cherche(beta, alpha);
-        }
-        if (c * v >= c * beta) return beta;
-        if (c * v > c * alpha) {
-            alpha = v;
-            alpha_releve = true;
-        }
+        if (!en_avance) reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
     }
     if (alpha_releve) return alpha;
     if (surete.en_echec) return (10 - profondeur) * connu.statique - 7000 * c;
