@@ -1,7 +1,12 @@
 #include "ai.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <chrono>
+#include <limits>
 
+#include "ai_memoire.h"
 #include "divers.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
@@ -166,30 +171,96 @@ int evaluation_partiel(const Techiquier* e, Tcoup coup, int total, int multiplic
            multiplicateur * evaluation(e, coup.ligne_arrivee, coup.colonne_arrivee);
 }
 
+namespace {
+
+int score_de(int32_t code, int index) { return SCORE_PIECE[code + DAME][index]; }
+
+// The change of one side's pair bonus when `pris` of its bishops leave the board: the bonus
+// reads the counter, which goes down with them, and counts every bishop left.
+int variation_du_bonus(int32_t compteur, int fous, int pris) {
+    const auto bonus = [](int32_t n, int k) { return n == 2 ? BONUS_PAIRE_DE_FOUS * k : 0; };
+    return bonus(compteur - pris, fous - pris) - bonus(compteur, fous);
+}
+
+}  // namespace
+
+int evaluation_apres_coup(const Techiquier* e, const Tcamps& ensembles, int avant,
+                          Tdeplacement coup) {
+    const int32_t* cases = e->cases;
+    const int32_t m = cases[coup.depart], x = cases[coup.arrivee];
+    const int colonne_depart = coup.depart % 8, colonne_arrivee = coup.arrivee % 8;
+    const int ligne_arrivee = coup.arrivee / 8;
+    int score = avant - score_de(m, coup.depart) - score_de(x, coup.arrivee);
+    int32_t pose = m;
+    int fous_pris_blancs = x == FOU, fous_pris_noirs = x == -FOU;
+    if (valeur_absolue(m) == PION) {
+        // A pawn moving to the next column onto an empty square takes what stands behind
+        // it; one reaching its last row becomes a queen.
+        const int ligne_prise = ligne_arrivee - signe(m);
+        if (x == VIDE && valeur_absolue(colonne_arrivee - colonne_depart) == 1 &&
+            ligne_prise >= 0 && ligne_prise < 8) {
+            const int index_prise = index_case(ligne_prise, colonne_arrivee);
+            const int32_t prise = cases[index_prise];
+            score -= score_de(prise, index_prise);
+            fous_pris_blancs += prise == FOU;
+            fous_pris_noirs += prise == -FOU;
+        }
+        if ((m == PION && ligne_arrivee == 7) || (m == -PION && ligne_arrivee == 0)) {
+            pose = DAME * m;
+        }
+    } else if (valeur_absolue(m) == ROI && colonne_depart == 4 &&
+               (colonne_arrivee == 2 || colonne_arrivee == 6)) {
+        // Castling: the rook on the corner of the king's row moves beside it.
+        const int coin = coup.depart - 4 + (colonne_arrivee == 2 ? 0 : 7);
+        const int a_cote = coup.depart - 4 + (colonne_arrivee == 2 ? 3 : 5);
+        score += score_de(cases[coin], a_cote) - score_de(cases[coin], coin) -
+                 score_de(cases[a_cote], a_cote);
+    }
+    score += score_de(pose, coup.arrivee);
+    const Tbits fous = ensembles.diagonaux & ~ensembles.droits;  // queens are in both
+    if (fous_pris_blancs > 0) {
+        score += variation_du_bonus(e->nb_fous_blancs, std::popcount(fous & ensembles.blancs),
+                                    fous_pris_blancs);
+    }
+    if (fous_pris_noirs > 0) {
+        score -= variation_du_bonus(e->nb_fous_noirs, std::popcount(fous & ensembles.noirs),
+                                    fous_pris_noirs);
+    }
+    return score;
+}
+
 // ---------------------------------------------------------------------------------------
 // Search
 // ---------------------------------------------------------------------------------------
 
 namespace {
 
-// The static score after a move that changes only its two squares and no bishop counter,
-// from the score before it. False for the other moves (en passant, castling, promotion,
-// a bishop taken), whose score is computed from the board after them.
-bool evaluation_apres(const Techiquier* e, int avant, Tdeplacement d, int* apres) {
+// Whether a move changes only its own two squares and no bishop counter: no bishop taken,
+// no en passant, castling or promotion.
+inline bool coup_ordinaire(int32_t m, int32_t x, Tdeplacement d) {
+    if (valeur_absolue(x) == FOU) return false;
+    const int colonne_depart = d.depart % 8, colonne_arrivee = d.arrivee % 8;
+    switch (valeur_absolue(m)) {
+        case PION: {
+            const int ligne_arrivee = d.arrivee / 8;
+            if (x == VIDE && colonne_depart != colonne_arrivee) return false;
+            return m > 0 ? ligne_arrivee != 7 : ligne_arrivee != 0;
+        }
+        case ROI:
+            return colonne_depart != 4 || (colonne_arrivee != 2 && colonne_arrivee != 6);
+        default:
+            return true;
+    }
+}
+
+// evaluation_apres_coup with the common move worked out here: the search scores every
+// move it looks at this way.
+inline int score_enfant(const Techiquier* e, const Tcamps& ensembles, int avant, Tdeplacement d) {
     const int32_t m = e->cases[d.depart], x = e->cases[d.arrivee];
-    const int32_t type = valeur_absolue(m);
-    if (m == VIDE || valeur_absolue(x) == FOU) return false;
-    if (type == PION) {
-        if (x == VIDE && (d.arrivee - d.depart) % 8 != 0) return false;
-        const int ligne = d.arrivee / 8;
-        if ((m > 0 && ligne == 7) || (m < 0 && ligne == 0)) return false;
+    if (coup_ordinaire(m, x, d)) {
+        return avant + score_de(m, d.arrivee) - score_de(m, d.depart) - score_de(x, d.arrivee);
     }
-    if (type == ROI && d.depart % 8 == 4 && (d.arrivee % 8 == 2 || d.arrivee % 8 == 6)) {
-        return false;
-    }
-    *apres = avant + SCORE_PIECE[m + DAME][d.arrivee] - SCORE_PIECE[m + DAME][d.depart] -
-             SCORE_PIECE[x + DAME][d.arrivee];
-    return true;
+    return evaluation_apres_coup(e, ensembles, avant, d);
 }
 
 // Looks at the input whenever another 1024 horizon evaluations have been made since
@@ -200,89 +271,264 @@ inline void ecoute_si_besoin(int64_t avant) {
     if ((avant >> 10) != (node >> 10) && ecoute_pendant_recherche()) arret = 1;
 }
 
-// The static score of the position after a move, `apres` being the board after it.
-inline int score_apres(const Techiquier* e, int avant, Tdeplacement d, const Techiquier* apres) {
-    int score;
-    return evaluation_apres(e, avant, d, &score) ? score : evaluation_complete(apres);
+// The most a move that takes nothing and promotes nothing raises its side's static score:
+// one piece moving across its table, or king and rook together when castling. A pawn's
+// table is read without its last row, since a push there promotes.
+int32_t ecart_de_table(const Ttable& table, int ligne_exclue_blanc, int ligne_exclue_noir) {
+    int32_t ecart = 0;
+    for (int moitie = 0; moitie < 2; moitie++) {
+        const int exclue = moitie == 0 ? ligne_exclue_blanc : ligne_exclue_noir;
+        int32_t plus_haut = std::numeric_limits<int32_t>::min();
+        int32_t plus_bas = std::numeric_limits<int32_t>::max();
+        for (int index = 0; index < 64; index++) {
+            if (index / 8 == exclue) continue;
+            plus_haut = std::max(plus_haut, table[64 * moitie + index]);
+            plus_bas = std::min(plus_bas, table[64 * moitie + index]);
+        }
+        ecart = std::max(ecart, plus_haut - plus_bas);
+    }
+    return ecart;
 }
 
-// The last ply before the horizon: each child's score is the static score after the move,
-// worked out from this position's score without playing the move where it can.
-int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, int statique) {
-    Tcoups coups;
-    genere_coups(e, c, &coups);
-    Tsurete surete;
-    analyse_surete(e, c, &surete);
-    const int64_t avant = node;
-    bool alpha_releve = false;
-    for (int i = coups.debut; i < coups.fin; i++) {
-        const Tdeplacement d = coups.tampon[i];
-        int v;
-        const bool sur = sans_danger(e, &surete, d);
-        if (!sur || !evaluation_apres(e, statique, d, &v)) {
-            Techiquier copie = *e;
+const int32_t GAIN_CALME_MAXIMAL = [] {
+    int32_t gain = ecart_de_table(RoiSq, -1, -1) + ecart_de_table(TourSq, -1, -1);
+    gain = std::max(gain, ecart_de_table(PionSq, 7, 0));
+    for (const Ttable* table : {&CavalierSq, &FouSq, &TourSq, &DameSq, &RoiSq}) {
+        gain = std::max(gain, ecart_de_table(*table, -1, -1));
+    }
+    return gain;
+}();
+
+// Whether the side has a pawn one push from its last row.
+bool promotion_possible(const Techiquier* e, couleur c) {
+    const int ligne = c == BLANC ? 6 : 1;
+    for (int colonne = 0; colonne < 8; colonne++) {
+        if (e->cases[index_case(ligne, colonne)] == PION * c) return true;
+    }
+    return false;
+}
+
+// What the search knows of a position beside its record, worked out from its parent's:
+// its distance from the position alpha_beta was asked about, its static score, its sets
+// of squares, and its key in the memo (the window left out) when it has one.
+struct Tconnu {
+    int pli;
+    int statique;
+    Tcamps ensembles;
+    bool memorisable;
+    Tcle cle;
+};
+
+// Within one search a position comes back only through another order of the same moves,
+// which takes plies to happen: a tenth of the look-ups three plies down find their
+// position, one in two hundred two plies down, none above. Looking up nearer the start
+// would cost more than it finds.
+constexpr int PLI_MINIMAL_DE_LA_MEMOIRE = 3;
+
+// The key of a position `pli` plies down that will be searched `profondeur` plies deep,
+// when the memo keeps such searches; its slot is asked for at once.
+bool cle_pour_la_memoire(const Techiquier* e, couleur c, int profondeur, int pli, Tcle* cle) {
+    if (profondeur < 2 || pli < PLI_MINIMAL_DE_LA_MEMOIRE || !memoire_est_active() ||
+        !cle_de_position(e, c, profondeur, Tgenre_memoire::recherche, cle)) {
+        return false;
+    }
+    prepare_memoire(*cle);
+    return true;
+}
+
+// What the last ply before the horizon keeps while it walks its moves.
+struct Tdernier_pli {
+    const Tcamps* ensembles;
+    couleur c;
+    int alpha;
+    int beta;
+    int statique;
+    bool alpha_releve;
+    int legaux;  // legal moves scored so far
+    const Tsurete* surete;
+};
+
+// Scores one move of the last ply: its child's score is the static score after it, worked
+// out from this position's score without playing the move where it can. True when the
+// move cuts the search off.
+bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) {
+    const couleur c = p->c;
+    if (!sans_danger(e, p->surete, d)) {
+        // A step of the king is judged on this board; other moves are played on a copy.
+        if (est_pas_du_roi(e, p->surete, d)) {
+            if (!pas_du_roi_sur(e, c, *p->ensembles, d)) return false;
+        } else {
+            Techiquier copie;
+            copie_rapide(&copie, e);
             execute_coup(&copie, vers_Tcoup(d));
-            if (!sur && echec_rapide(&copie, c)) continue;
-            v = score_apres(e, statique, d, &copie);
-        }
-        // A child at the horizon is one evaluation; a probe searched again is two.
-        node++;
-        if (alpha_releve && c * alpha < c * v && c * v < c * beta) node++;
-        if (c * v >= c * beta) {
-            ecoute_si_besoin(avant);
-            return beta;
-        }
-        if (c * v > c * alpha) {
-            alpha = v;
-            alpha_releve = true;
+            if (echec_apres(&copie, c, camps_apres(*p->ensembles, e, d, &copie))) return false;
         }
     }
+    const int v = score_enfant(e, *p->ensembles, p->statique, d);
+    p->legaux++;
+    // A child at the horizon is one evaluation; a probe searched again is two.
+    node++;
+    if (p->alpha_releve && c * p->alpha < c * v && c * v < c * p->beta) node++;
+    if (c * v >= c * p->beta) return true;
+    if (c * v > c * p->alpha) {
+        p->alpha = v;
+        p->alpha_releve = true;
+    }
+    return false;
+}
+
+// Whether no move left to score can change anything but the node count: every capture is
+// scored, nothing promotes, and even the best quiet move stays at or below alpha (and
+// below beta) from the side's view. Each legal one then counts one evaluation.
+bool calmes_sans_effet(const Techiquier* e, const Tdernier_pli& p) {
+    const int plafond = p.c * p.statique + GAIN_CALME_MAXIMAL;
+    return p.surete->sure && plafond <= p.c * p.alpha && plafond < p.c * p.beta &&
+           !promotion_possible(e, p.c);
+}
+
+// The last ply before the horizon.
+int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tconnu& connu) {
+    const int statique = connu.statique;
+    Tcoups_par_etapes coups;
+    commence_coups(e, c, connu.ensembles, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, connu.ensembles, &surete);
+    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, &surete};
+    const int64_t avant = node;
+    Tdeplacement d;
+    bool coupe = false;
+    while (!coupe && prise_suivante(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
+    if (!coupe && calmes_sans_effet(e, p)) {
+        // The quiet moves are counted, not played: all legal moves less the captures.
+        node += compte_coups_legaux_connus(e, c, connu.ensembles, surete) - p.legaux;
+    } else {
+        while (!coupe && calme_suivant(e, c, &coups, &d)) coupe = coupe_au_dernier_pli(e, &p, d);
+    }
     ecoute_si_besoin(avant);
-    if (alpha_releve) return alpha;
-    if (surete.en_echec) return 9 * statique - 7000 * c;
+    if (coupe) return beta;
+    if (p.alpha_releve) return p.alpha;
+    if (p.surete->en_echec) return 9 * statique - 7000 * c;
     return statique;
+}
+
+int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+              const Tconnu& connu);
+
+// A child of a position: the move, the board after it, what is known of it.
+struct Tenfant {
+    Tdeplacement coup;
+    Techiquier echiquier;
+    Tconnu connu;
+};
+
+// Plays the next move of a position on a copy and asks at once for the child's slot in the
+// memo; false when no move is left.
+bool prepare_enfant(const Techiquier* e, couleur c, int profondeur, const Tconnu& connu,
+                    Tcoups_par_etapes* coups, Tenfant* enfant) {
+    if (!coup_suivant(e, c, coups, &enfant->coup)) return false;
+    copie_rapide(&enfant->echiquier, e);
+    execute_coup(&enfant->echiquier, vers_Tcoup(enfant->coup));
+    enfant->connu.pli = connu.pli + 1;
+    enfant->connu.memorisable = cle_pour_la_memoire(&enfant->echiquier, adversaire(c),
+                                                    profondeur - 1, connu.pli + 1,
+                                                    &enfant->connu.cle);
+    return true;
+}
+
+// A position two plies or more from the horizon: every legal move searched one ply less
+// deep, in the generator's order. Where the children are kept in the memo, each is
+// prepared one turn ahead, so that its slot arrives from memory while its elder brother
+// is searched: waiting for it would cost more than the memo saves. Elsewhere each child
+// is prepared in its turn, none in vain when a move cuts the search off.
+int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                         const Tconnu& connu) {
+    Tcoups_par_etapes coups;
+    commence_coups(e, c, connu.ensembles, &coups);
+    Tsurete surete;
+    analyse_surete(e, c, connu.ensembles, &surete);
+    const couleur autre = adversaire(c);
+    const bool en_avance = profondeur - 1 >= 2 && connu.pli + 1 >= PLI_MINIMAL_DE_LA_MEMOIRE;
+    bool alpha_releve = false;
+    Tenfant enfants[2];
+    int courant = 0;
+    bool reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[0]);
+    while (reste) {
+        Tenfant& enfant = enfants[courant];
+        courant = 1 - courant;
+        if (en_avance) reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
+        const Tdeplacement d = enfant.coup;
+        enfant.connu.ensembles = camps_apres(connu.ensembles, e, d, &enfant.echiquier);
+        const bool legal = sans_danger(e, &surete, d) ||
+                           !echec_apres(&enfant.echiquier, c, enfant.connu.ensembles);
+        if (legal) {
+            enfant.connu.statique = score_enfant(e, connu.ensembles, connu.statique, d);
+            // Two plies from the horizon, the child is the last ply: no dispatch needed.
+            const auto cherche = [&](int alpha_enfant, int beta_enfant) {
+                return profondeur == 2 ? avant_horizon(&enfant.echiquier, autre, alpha_enfant,
+                                                       beta_enfant, enfant.connu)
+                                       : recherche(&enfant.echiquier, autre, profondeur - 1,
+                                                   alpha_enfant, beta_enfant, enfant.connu);
+            };
+            int v;
+            if (!alpha_releve) {
+                v = cherche(beta, alpha);
+            } else {
+                v = cherche(alpha + c, alpha);
+                if (arret == 0 && c * alpha < c * v && c * v < c * beta) v = cherche(beta, alpha);
+            }
+            if (arret != 0) return beta;  // cut short: the value no longer matters
+            if (c * v >= c * beta) return beta;
+            if (c * v > c * alpha) {
+                alpha = v;
+                alpha_releve = true;
+            }
+        }
+        if (!en_avance) reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
+    }
+    if (alpha_releve) return alpha;
+    if (surete.en_echec) return (10 - profondeur) * connu.statique - 7000 * c;
+    return connu.statique;
+}
+
+// The one place where a search result enters the memo. A search that "stop" has cut short
+// returns a value that means nothing; kept, it would be handed to later searches.
+void retient_recherche(const Tcle& cle, int score, int64_t noeuds) {
+    if (arret == 0) range_en_memoire(cle, score, noeuds);
+}
+
+// recherche_interieure through the memo: a position met again with the same depth and
+// window gives the same score after the same horizon evaluations, so both are taken from
+// the memo instead of searched again.
+int recherche_memorisee(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                        const Tconnu& connu) {
+    if (!connu.memorisable) return recherche_interieure(e, c, profondeur, alpha, beta, connu);
+    Tcle cle = connu.cle;
+    fixe_fenetre(&cle, alpha, beta);
+    const int64_t avant = node;
+    int score;
+    int64_t noeuds;
+    if (trouve_en_memoire(cle, &score, &noeuds)) {
+        // The evaluations count as made, and the poll they would have brought is made.
+        node += noeuds;
+        ecoute_si_besoin(avant);
+        return score;
+    }
+    score = recherche_interieure(e, c, profondeur, alpha, beta, connu);
+    retient_recherche(cle, score, node - avant);
+    return score;
 }
 
 // alpha_beta with the position's static score known: every child's score is derived from
 // its parent's instead of counted again over the whole board.
-int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta, int statique) {
+int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+              const Tconnu& connu) {
     if (profondeur <= 0) {
         const int64_t avant = node++;
         ecoute_si_besoin(avant);
-        return statique;
+        return connu.statique;
     }
-    if (profondeur == 1) return avant_horizon(e, c, alpha, beta, statique);
-    Tcoups coups;
-    genere_coups(e, c, &coups);
-    Tsurete surete;
-    analyse_surete(e, c, &surete);
-    const couleur autre = adversaire(c);
-    bool alpha_releve = false;
-    for (int i = coups.debut; i < coups.fin; i++) {
-        const Tdeplacement d = coups.tampon[i];
-        Techiquier copie = *e;
-        execute_coup(&copie, vers_Tcoup(d));
-        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
-        const int score_enfant = score_apres(e, statique, d, &copie);
-        int v;
-        if (!alpha_releve) {
-            v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
-        } else {
-            v = recherche(&copie, autre, profondeur - 1, alpha + c, alpha, score_enfant);
-            if (arret == 0 && c * alpha < c * v && c * v < c * beta) {
-                v = recherche(&copie, autre, profondeur - 1, beta, alpha, score_enfant);
-            }
-        }
-        if (arret != 0) return beta;  // cut short: the value no longer matters
-        if (c * v >= c * beta) return beta;
-        if (c * v > c * alpha) {
-            alpha = v;
-            alpha_releve = true;
-        }
-    }
-    if (alpha_releve) return alpha;
-    if (surete.en_echec) return (10 - profondeur) * statique - 7000 * c;
-    return statique;
+    if (profondeur == 1) return avant_horizon(e, c, alpha, beta, connu);
+    return recherche_memorisee(e, c, profondeur, alpha, beta, connu);
 }
 
 // The static score of the position after a move.
@@ -296,7 +542,12 @@ int score_statique_apres(const Techiquier* e, Tcoup coup) {
 }  // namespace
 
 int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
-    return recherche(e, c, profondeur, alpha, beta, evaluation_complete(e));
+    Tconnu connu;
+    connu.statique = evaluation_complete(e);
+    connu.ensembles = camps(e);
+    connu.pli = 0;
+    connu.memorisable = cle_pour_la_memoire(e, c, profondeur, 0, &connu.cle);
+    return recherche(e, c, profondeur, alpha, beta, connu);
 }
 
 int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
@@ -378,21 +629,60 @@ int64_t perft(const Techiquier* e, couleur c, int profondeur) {
     return total;
 }
 
-int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
-    if (profondeur <= 0) return 0;
-    // The last ply counts the moves that leave the king safe without playing the others.
-    if (profondeur == 1) return compte_coups_legaux(e, c);
+namespace {
+
+int64_t compte(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles);
+
+// min_max two plies or more from the end: every move that leaves the king safe, counted
+// with the paths below it.
+int64_t compte_interieur(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
     Tcoups coups;
     genere_coups(e, c, &coups);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, ensembles, &surete);
     int64_t total = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
         const Tdeplacement d = coups.tampon[i];
-        Techiquier copie = *e;
+        Techiquier copie;
+        copie_rapide(&copie, e);
         execute_coup(&copie, vers_Tcoup(d));
-        if (!sans_danger(e, &surete, d) && echec_rapide(&copie, c)) continue;
-        total += min_max(&copie, adversaire(c), profondeur - 1) + 1;
+        const Tcamps ensembles_enfant = camps_apres(ensembles, e, d, &copie);
+        if (!sans_danger(e, &surete, d) && echec_apres(&copie, c, ensembles_enfant)) continue;
+        total += compte(&copie, adversaire(c), profondeur - 1, ensembles_enfant) + 1;
     }
     return total;
+}
+
+// compte_interieur through the memo: the count of a position met again at the same depth
+// is the one counted before. Counts always run to their end, so every one is kept.
+int64_t compte_memorise(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
+    Tcle cle;
+    if (!memoire_est_active() ||
+        !cle_memoire(e, c, profondeur, Tgenre_memoire::comptage, 0, 0, &cle)) {
+        return compte_interieur(e, c, profondeur, ensembles);
+    }
+    int inutilise;
+    int64_t total;
+    if (trouve_en_memoire(cle, &inutilise, &total)) return total;
+    total = compte_interieur(e, c, profondeur, ensembles);
+    range_en_memoire(cle, 0, total);
+    return total;
+}
+
+// min_max with the board's sets known.
+int64_t compte(const Techiquier* e, couleur c, int profondeur, const Tcamps& ensembles) {
+    if (profondeur <= 0) return 0;
+    if (profondeur == 1) {
+        // The last ply counts the moves that leave the king safe without playing them.
+        Tsurete surete;
+        analyse_surete(e, c, ensembles, &surete);
+        return compte_coups_legaux_connus(e, c, ensembles, surete);
+    }
+    return compte_memorise(e, c, profondeur, ensembles);
+}
+
+}  // namespace
+
+int64_t min_max(const Techiquier* e, couleur c, int profondeur) {
+    return compte(e, c, profondeur, camps(e));
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "primitives.h"
+#include "primitives_rapides.h"
 
 // Raised when a poll between root moves reads "stop"; cleared when a root search starts.
 extern int32_t arret;
@@ -28,6 +29,10 @@ int evaluation(const Techiquier* echiquier, int ligne, int colonne);
 // White-positive score of the position, bishop-pair bonus included.
 int evaluation_complete(const Techiquier* echiquier);
 int evaluation_partiel(const Techiquier* echiquier, Tcoup coup, int total, int multiplicateur);
+// The static score after a move of the generator, from the score before it and the board's
+// sets, without playing the move: equal to evaluation_complete of the board after it.
+int evaluation_apres_coup(const Techiquier* echiquier, const Tcamps& ensembles, int avant,
+                          Tdeplacement coup);
 
 int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha, int beta);
 

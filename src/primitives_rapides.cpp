@@ -1,7 +1,12 @@
 #include "primitives_rapides.h"
 
+#include <array>
 #include <bit>
 #include <initializer_list>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "primitives_pieces.h"
 
@@ -54,13 +59,16 @@ constexpr Ttables calcule_tables() {
 constexpr Ttables TABLES = calcule_tables();
 
 // The same tables as sets of squares, one bit a square, for counting moves by whole sets.
-using Tbits = uint64_t;
 constexpr Tbits bit(int index) { return Tbits{1} << index; }
 
 struct Tmasques {
     Tbits sauts[64];
+    Tbits voisins[64];
     Tbits rayons[8][64];
+    Tbits diagonales[64];     // the four bishop rays together
+    Tbits droites[64];        // the four rook rays together
     Tbits ligne_par[64][64];  // the whole line through two aligned squares, else 0
+    int8_t direction[64][64];  // the ray from the first square that holds the second, or -1
 };
 
 constexpr int DIRECTION_OPPOSEE[8] = {3, 2, 1, 0, 5, 4, 7, 6};
@@ -75,7 +83,18 @@ constexpr Tmasques calcule_masques() {
     Tmasques m{};
     for (int index = 0; index < 64; index++) {
         m.sauts[index] = en_bits(TABLES.sauts[index]);
+        m.voisins[index] = en_bits(TABLES.voisins[index]);
         for (int dir = 0; dir < 8; dir++) m.rayons[dir][index] = en_bits(TABLES.rayons[index][dir]);
+    }
+    for (int index = 0; index < 64; index++) {
+        for (int vers = 0; vers < 64; vers++) m.direction[index][vers] = -1;
+        for (int dir = 0; dir < 8; dir++) {
+            const Tcibles& rayon = TABLES.rayons[index][dir];
+            for (int k = 0; k < rayon.n; k++) {
+                m.direction[index][rayon.cases[k]] = static_cast<int8_t>(dir);
+            }
+            (dir < PREMIER_RAYON_TOUR ? m.diagonales : m.droites)[index] |= m.rayons[dir][index];
+        }
     }
     for (int index = 0; index < 64; index++) {
         for (int dir = 0; dir < 8; dir++) {
@@ -92,16 +111,17 @@ constexpr Tmasques MASQUES = calcule_masques();
 // Directions 0, 1, 4, 6 go toward higher square indexes, the others toward lower ones.
 constexpr bool VERS_LE_HAUT[8] = {true, true, false, false, true, false, true, false};
 
+// The square of `sur_le_rayon` (squares of one ray) nearest to the ray's start.
+inline int plus_proche(Tbits sur_le_rayon, int dir) {
+    return VERS_LE_HAUT[dir] ? std::countr_zero(sur_le_rayon) : 63 - std::countl_zero(sur_le_rayon);
+}
+
 inline Tbits attaques_rayons(int index, Tbits occupees, int premier, int dernier) {
     Tbits attaques = 0;
     for (int dir = premier; dir < dernier; dir++) {
         Tbits rayon = MASQUES.rayons[dir][index];
         const Tbits bloqueurs = rayon & occupees;
-        if (bloqueurs != 0) {
-            const int premier_bloqueur = VERS_LE_HAUT[dir] ? std::countr_zero(bloqueurs)
-                                                           : 63 - std::countl_zero(bloqueurs);
-            rayon ^= MASQUES.rayons[dir][premier_bloqueur];
-        }
+        if (bloqueurs != 0) rayon ^= MASQUES.rayons[dir][plus_proche(bloqueurs, dir)];
         attaques |= rayon;
     }
     return attaques;
@@ -114,28 +134,52 @@ constexpr Tbits LIGNE_5 = 0xFFull << 40;  // where a black pawn stands after one
 
 // ---- Filling the list ----
 
-inline void en_tete(Tcoups* coups, int depart, int arrivee) {
-    coups->tampon[--coups->debut] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+// Which part of the list a generation fills: the moves other than captures (appended at
+// the tail), or all of them (captures, en passant included, pushed at the head).
+enum class Tpart { calmes, toutes };
+
+inline Tdeplacement deplacement(int depart, int arrivee) {
+    return {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
 }
 
+template <Tpart P>
+inline void en_tete(Tcoups* coups, int depart, int arrivee) {
+    if constexpr (P != Tpart::calmes) coups->tampon[--coups->debut] = deplacement(depart, arrivee);
+}
+
+template <Tpart P>
 inline void en_queue(Tcoups* coups, int depart, int arrivee) {
-    coups->tampon[coups->fin++] = {static_cast<uint8_t>(depart), static_cast<uint8_t>(arrivee)};
+    coups->tampon[coups->fin++] = deplacement(depart, arrivee);
+}
+
+// The square where the pawn on `depart` takes en passant, or -1: beside the pawn that has
+// just advanced two squares, on the row where such a pawn lands.
+inline int prise_en_passant_vers_la_case(const Techiquier* e, int depart, int32_t code) {
+    const int ligne = depart / 8, colonne = depart % 8;
+    const int d = code > 0 ? 1 : -1;
+    if (e->ep_ligne < 0 || (colonne != e->ep_colonne - 1 && colonne != e->ep_colonne + 1) ||
+        ligne != (d == 1 ? 4 : 3)) {
+        return -1;
+    }
+    return index_case(ligne + d, e->ep_colonne);
 }
 
 // Knight and king: empty squares to the tail, opposing pieces to the head.
+template <Tpart P>
 inline void coups_sauteur(const int32_t* cases, int depart, int32_t code, const Tcibles& cibles,
                           Tcoups* coups) {
     for (int k = 0; k < cibles.n; k++) {
         const int arrivee = cibles.cases[k];
         const int32_t cible = cases[arrivee];
         if (cible == VIDE) {
-            en_queue(coups, depart, arrivee);
+            en_queue<P>(coups, depart, arrivee);
         } else if (cible * code < 0) {
-            en_tete(coups, depart, arrivee);
+            en_tete<P>(coups, depart, arrivee);
         }
     }
 }
 
+template <Tpart P>
 inline void coups_glisseur(const int32_t* cases, int depart, int32_t code, int premier,
                            int dernier, Tcoups* coups) {
     for (int dir = premier; dir < dernier; dir++) {
@@ -144,42 +188,41 @@ inline void coups_glisseur(const int32_t* cases, int depart, int32_t code, int p
             const int arrivee = rayon.cases[k];
             const int32_t cible = cases[arrivee];
             if (cible == VIDE) {
-                en_queue(coups, depart, arrivee);
+                en_queue<P>(coups, depart, arrivee);
                 continue;
             }
-            if (cible * code < 0) en_tete(coups, depart, arrivee);
+            if (cible * code < 0) en_tete<P>(coups, depart, arrivee);
             break;
         }
     }
 }
 
+template <Tpart P>
 void coups_pion_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
     const int32_t* cases = e->cases;
     const int ligne = depart / 8, colonne = depart % 8;
     const int d = code > 0 ? 1 : -1;
     // Pushes: one square, two from the starting row.
     if (sur_echiquier(ligne + d, colonne) && cases[depart + 8 * d] == VIDE) {
-        en_queue(coups, depart, depart + 8 * d);
+        en_queue<P>(coups, depart, depart + 8 * d);
         const int ligne_depart = d == 1 ? 1 : 6;
         if (ligne == ligne_depart && cases[depart + 16 * d] == VIDE) {
-            en_queue(coups, depart, depart + 16 * d);
+            en_queue<P>(coups, depart, depart + 16 * d);
         }
     }
+    if constexpr (P == Tpart::calmes) return;
     // Captures, toward the lower column first; only while the pawn can still step forward.
     const bool peut_avancer = d == 1 ? ligne < 7 : ligne > 0;
     if (peut_avancer) {
         if (colonne > 0 && cases[depart + 8 * d - 1] * code < 0) {
-            en_tete(coups, depart, depart + 8 * d - 1);
+            en_tete<P>(coups, depart, depart + 8 * d - 1);
         }
         if (colonne < 7 && cases[depart + 8 * d + 1] * code < 0) {
-            en_tete(coups, depart, depart + 8 * d + 1);
+            en_tete<P>(coups, depart, depart + 8 * d + 1);
         }
     }
-    // En passant: beside the pawn that has just advanced two squares.
-    if (e->ep_ligne >= 0 && (colonne == e->ep_colonne - 1 || colonne == e->ep_colonne + 1) &&
-        ligne == (d == 1 ? 4 : 3)) {
-        en_tete(coups, depart, index_case(ligne + d, e->ep_colonne));
-    }
+    const int en_passant = prise_en_passant_vers_la_case(e, depart, code);
+    if (en_passant >= 0) en_tete<P>(coups, depart, en_passant);
 }
 
 void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) {
@@ -193,12 +236,71 @@ void roque_rapide(const Techiquier* e, int depart, int32_t code, Tcoups* coups) 
     const int coin = base * 8;
     if (grand != 0 && cases[coin] == TOUR * c && cases[coin + 1] == VIDE &&
         cases[coin + 2] == VIDE && cases[coin + 3] == VIDE) {
-        en_queue(coups, depart, coin + 2);
+        en_queue<Tpart::toutes>(coups, depart, coin + 2);
     }
     if (petit != 0 && cases[coin + 7] == TOUR * c && cases[coin + 5] == VIDE &&
         cases[coin + 6] == VIDE) {
-        en_queue(coups, depart, coin + 6);
+        en_queue<Tpart::toutes>(coups, depart, coin + 6);
     }
+}
+
+// The side's pieces that the generator's scan visits: all of them, unless a count below
+// their number stops it early (the loop below is the scan's own).
+Tbits pieces_visitees(const Techiquier* e, couleur c, Tbits propres) {
+    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
+    if (std::popcount(propres) <= a_voir) return propres;
+    Tbits visitees = 0;
+    int32_t vues = 0;
+    for (int i = 0; i < 8; i++) {
+        const int ligne = c == BLANC ? i : 7 - i;
+        for (int colonne = 0; colonne < 8; colonne++) {
+            const int depart = index_case(ligne, colonne);
+            if (propres & bit(depart)) {
+                visitees |= bit(depart);
+                vues++;
+            }
+            if (vues == a_voir) return visitees;
+        }
+    }
+    return visitees;
+}
+
+// The moves of part P of the piece on `depart`, in its generator's order.
+template <Tpart P>
+void coups_de_la_piece(const Techiquier* e, int depart, Tcoups* coups) {
+    const int32_t* cases = e->cases;
+    const int32_t code = cases[depart];
+    switch (valeur_absolue(code)) {
+        case PION:
+            coups_pion_rapide<P>(e, depart, code, coups);
+            break;
+        case ROI:
+            roque_rapide(e, depart, code, coups);
+            coups_sauteur<P>(cases, depart, code, TABLES.voisins[depart], coups);
+            break;
+        case CAVALIER:
+            coups_sauteur<P>(cases, depart, code, TABLES.sauts[depart], coups);
+            break;
+        case FOU:
+            coups_glisseur<P>(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
+            break;
+        case TOUR:
+            coups_glisseur<P>(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
+            break;
+        case DAME:
+            coups_glisseur<P>(cases, depart, code, 0, 8, coups);
+            break;
+        default:
+            break;
+    }
+}
+
+// The first piece of the scan among `pieces`: white's scan goes up the square indexes,
+// black's goes down the rows and along each row from column 0.
+int premiere_piece(Tbits pieces, couleur c) {
+    if (c == BLANC) return std::countr_zero(pieces);
+    const int ligne = 7 - std::countl_zero(pieces) / 8;
+    return index_case(ligne, std::countr_zero(pieces >> (8 * ligne)));
 }
 
 // The en passant capture of side `par` could land on the square: the generator offers it
@@ -234,51 +336,187 @@ bool sur_la_ligne(int roi, int dir, int arrivee) {
 }  // namespace
 
 void genere_coups(const Techiquier* e, couleur c, Tcoups* coups) {
+    const Tcamps ensembles = camps(e);
     coups->debut = MOITIE_COUPS;
     coups->fin = MOITIE_COUPS;
-    const int32_t* cases = e->cases;
-    const int32_t a_voir = c == BLANC ? e->nb_pieces_blanches : e->nb_pieces_noires;
-    int32_t vues = 0;
-    for (int i = 0; i < 8; i++) {
-        const int ligne = c == BLANC ? i : 7 - i;
-        for (int colonne = 0; colonne < 8; colonne++) {
-            const int depart = index_case(ligne, colonne);
-            const int32_t code = cases[depart];
-            if (code * c > 0) {
-                switch (valeur_absolue(code)) {
-                    case PION:
-                        coups_pion_rapide(e, depart, code, coups);
-                        break;
-                    case ROI:
-                        roque_rapide(e, depart, code, coups);
-                        coups_sauteur(cases, depart, code, TABLES.voisins[depart], coups);
-                        break;
-                    case CAVALIER:
-                        coups_sauteur(cases, depart, code, TABLES.sauts[depart], coups);
-                        break;
-                    case FOU:
-                        coups_glisseur(cases, depart, code, 0, PREMIER_RAYON_TOUR, coups);
-                        break;
-                    case TOUR:
-                        coups_glisseur(cases, depart, code, PREMIER_RAYON_TOUR, 8, coups);
-                        break;
-                    case DAME:
-                        coups_glisseur(cases, depart, code, 0, 8, coups);
-                        break;
-                    default:
-                        break;
-                }
-                vues++;
-            }
-            if (vues == a_voir) return;
-        }
+    // The generator's scan over the pieces it visits, in its order.
+    for (Tbits a_voir = pieces_visitees(e, c, c == BLANC ? ensembles.blancs : ensembles.noirs);
+         a_voir != 0;) {
+        const int depart = premiere_piece(a_voir, c);
+        a_voir &= ~bit(depart);
+        coups_de_la_piece<Tpart::toutes>(e, depart, coups);
     }
+}
+
+Tcamps camps(const Techiquier* e) {
+    Tcamps resultat{0, 0, 0, 0, 0};
+#if defined(__SSE2__)
+    // Sixteen squares at a time: the codes narrowed to bytes (saturation keeps their sign
+    // and leaves no code out of range equal to a piece's), then one bit per square.
+    const __m128i zero = _mm_setzero_si128();
+    const auto egal = [](__m128i v, int code) {
+        return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(code)));
+    };
+    for (int i = 0; i < 64; i += 16) {
+        const auto* q = reinterpret_cast<const __m128i*>(e->cases + i);
+        const __m128i codes =
+            _mm_packs_epi16(_mm_packs_epi32(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                            _mm_packs_epi32(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+        const __m128i negatifs = _mm_cmpgt_epi8(zero, codes);
+        // A kind, of either side.
+        const auto type = [&](int32_t t) { return _mm_or_si128(egal(codes, t), egal(codes, -t)); };
+        const __m128i dames = type(DAME);
+        const auto ensemble = [](__m128i masque) {
+            return Tbits{static_cast<uint16_t>(_mm_movemask_epi8(masque))};
+        };
+        resultat.blancs |= ensemble(_mm_cmpgt_epi8(codes, zero)) << i;
+        resultat.noirs |= ensemble(negatifs) << i;
+        resultat.diagonaux |= ensemble(_mm_or_si128(type(FOU), dames)) << i;
+        resultat.droits |= ensemble(_mm_or_si128(type(TOUR), dames)) << i;
+        resultat.pions |= ensemble(type(PION)) << i;
+    }
+#else
+    for (int i = 0; i < 64; i++) {
+        const int32_t type = valeur_absolue(e->cases[i]);
+        resultat.blancs |= Tbits{e->cases[i] > 0} << i;
+        resultat.noirs |= Tbits{e->cases[i] < 0} << i;
+        resultat.diagonaux |= Tbits{type == FOU || type == DAME} << i;
+        resultat.droits |= Tbits{type == TOUR || type == DAME} << i;
+        resultat.pions |= Tbits{type == PION} << i;
+    }
+#endif
+    return resultat;
 }
 
 namespace {
 
-// Pawns, knights and the king of side `par` that attack the square.
-inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
+void ajoute_prise(Tcoups_par_etapes* etapes, int depart, int arrivee) {
+    etapes->prises[etapes->n_prises++] = deplacement(depart, arrivee);
+}
+
+// The captures of one piece, in the order in which the generator finds them.
+void prises_de_la_piece(const Techiquier* e, int depart, Tcoups_par_etapes* etapes) {
+    const int32_t code = e->cases[depart];
+    const Tbits adverses = etapes->adverses;
+    const auto sauts = [&](const Tcibles& cibles, Tbits masque) {
+        const Tbits prises = masque & adverses;
+        if (prises == 0) return;
+        // One capture needs no order.
+        if ((prises & (prises - 1)) == 0) {
+            ajoute_prise(etapes, depart, std::countr_zero(prises));
+            return;
+        }
+        for (int k = 0; k < cibles.n; k++) {
+            if (adverses & bit(cibles.cases[k])) ajoute_prise(etapes, depart, cibles.cases[k]);
+        }
+    };
+    const auto rayons = [&](int premier, int dernier) {
+        for (int dir = premier; dir < dernier; dir++) {
+            const Tbits bloqueurs = MASQUES.rayons[dir][depart] & etapes->occupees;
+            if (bloqueurs == 0) continue;
+            const int premier_bloqueur = plus_proche(bloqueurs, dir);
+            if (adverses & bit(premier_bloqueur)) ajoute_prise(etapes, depart, premier_bloqueur);
+        }
+    };
+    switch (valeur_absolue(code)) {
+        case PION: {
+            const int ligne = depart / 8, colonne = depart % 8;
+            const int d = code > 0 ? 1 : -1;
+            if (d == 1 ? ligne < 7 : ligne > 0) {
+                if (colonne > 0 && (adverses & bit(depart + 8 * d - 1))) {
+                    ajoute_prise(etapes, depart, depart + 8 * d - 1);
+                }
+                if (colonne < 7 && (adverses & bit(depart + 8 * d + 1))) {
+                    ajoute_prise(etapes, depart, depart + 8 * d + 1);
+                }
+            }
+            const int en_passant = prise_en_passant_vers_la_case(e, depart, code);
+            if (en_passant >= 0) ajoute_prise(etapes, depart, en_passant);
+            break;
+        }
+        case ROI:
+            sauts(TABLES.voisins[depart], MASQUES.voisins[depart]);
+            break;
+        case CAVALIER:
+            sauts(TABLES.sauts[depart], MASQUES.sauts[depart]);
+            break;
+        case FOU:
+            if (MASQUES.diagonales[depart] & adverses) rayons(0, PREMIER_RAYON_TOUR);
+            break;
+        case TOUR:
+            if (MASQUES.droites[depart] & adverses) rayons(PREMIER_RAYON_TOUR, 8);
+            break;
+        case DAME:
+            if ((MASQUES.diagonales[depart] | MASQUES.droites[depart]) & adverses) rayons(0, 8);
+            break;
+        default:
+            break;
+    }
+}
+
+// The last piece of the scan among `pieces`: white's scan goes up the square indexes,
+// black's goes down the rows and along each row from column 0.
+int derniere_piece(Tbits pieces, couleur c) {
+    if (c == BLANC) return 63 - std::countl_zero(pieces);
+    const int ligne = std::countr_zero(pieces) / 8;
+    return 63 - std::countl_zero(pieces & (Tbits{0xFF} << (8 * ligne)));
+}
+
+// The side's pawns that have nothing to capture, en passant included: the walk over the
+// pieces skips them.
+Tbits pions_sans_prise(const Techiquier* e, couleur c, Tbits pions, Tbits adverses) {
+    // The squares from which a pawn of side c would capture an opposing piece.
+    const Tbits depuis_gauche =
+        c == BLANC ? (adverses & ~COLONNE_A) >> 9 : (adverses & ~COLONNE_A) << 7;
+    const Tbits depuis_droite =
+        c == BLANC ? (adverses & ~COLONNE_H) >> 7 : (adverses & ~COLONNE_H) << 9;
+    Tbits sans_prise = pions & ~(depuis_gauche | depuis_droite);
+    if (e->ep_ligne >= 0) sans_prise &= ~(Tbits{0xFF} << (8 * (c == BLANC ? 4 : 3)));
+    return sans_prise;
+}
+
+}  // namespace
+
+bool cherche_prises(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes) {
+    while (etapes->a_revoir != 0) {
+        const int depart = derniere_piece(etapes->a_revoir, c);
+        etapes->a_revoir &= ~bit(depart);
+        prises_de_la_piece(e, depart, etapes);
+        if (etapes->n_prises > 0) return true;
+    }
+    return false;
+}
+
+void commence_coups(const Techiquier* e, couleur c, const Tcamps& ensembles,
+                    Tcoups_par_etapes* etapes) {
+    const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
+    etapes->adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
+    etapes->occupees = ensembles.blancs | ensembles.noirs;
+    etapes->visitees = pieces_visitees(e, c, propres);
+    etapes->a_revoir =
+        etapes->visitees & ~pions_sans_prise(e, c, ensembles.pions & propres, etapes->adverses);
+    etapes->calmes_a_voir = etapes->visitees;
+    etapes->n_prises = 0;
+    etapes->coups.debut = etapes->coups.fin = MOITIE_COUPS;
+    etapes->suivant = MOITIE_COUPS;
+}
+
+bool cherche_calmes(const Techiquier* e, couleur c, Tcoups_par_etapes* etapes) {
+    while (etapes->calmes_a_voir != 0) {
+        const int depart = premiere_piece(etapes->calmes_a_voir, c);
+        etapes->calmes_a_voir &= ~bit(depart);
+        coups_de_la_piece<Tpart::calmes>(e, depart, &etapes->coups);
+        if (etapes->suivant < etapes->coups.fin) return true;
+    }
+    return false;
+}
+
+
+namespace {
+
+// Pawns, knights and the king of side `par` that attack the square; knights and king are
+// looked for only among `candidates`, a set that holds every piece of that side.
+inline bool attaque_de_pres(const int32_t* cases, int index, couleur par, Tbits candidates) {
     const int ligne = index / 8, colonne = index % 8;
     // Pawns capture toward the square from one row behind it (seen from `par`).
     const int ligne_pion = ligne - par;
@@ -287,39 +525,39 @@ inline bool attaque_de_pres(const int32_t* cases, int index, couleur par) {
         if (colonne > 0 && cases[index_case(ligne_pion, colonne - 1)] == pion) return true;
         if (colonne < 7 && cases[index_case(ligne_pion, colonne + 1)] == pion) return true;
     }
-    const Tcibles& sauts = TABLES.sauts[index];
-    for (int k = 0; k < sauts.n; k++) {
-        if (cases[sauts.cases[k]] == CAVALIER * par) return true;
+    for (Tbits b = MASQUES.sauts[index] & candidates; b != 0; b &= b - 1) {
+        if (cases[std::countr_zero(b)] == CAVALIER * par) return true;
     }
-    const Tcibles& voisins = TABLES.voisins[index];
-    for (int k = 0; k < voisins.n; k++) {
-        if (cases[voisins.cases[k]] == ROI * par) return true;
+    for (Tbits b = MASQUES.voisins[index] & candidates; b != 0; b &= b - 1) {
+        if (cases[std::countr_zero(b)] == ROI * par) return true;
     }
     return false;
 }
 
-// The attack test, with the square `vide` seen as empty (a king stepping away from it no
-// longer shields the squares behind it); -1 for none.
-int case_attaquee_sauf(const Techiquier* e, int index, couleur par, int vide) {
-    const int32_t* cases = e->cases;
-    if (attaque_de_pres(cases, index, par)) return 1;
-    for (int dir = 0; dir < 8; dir++) {
-        const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? FOU * par : TOUR * par;
-        const Tcibles& rayon = TABLES.rayons[index][dir];
-        for (int k = 0; k < rayon.n; k++) {
-            const int32_t code = cases[rayon.cases[k]];
-            if (code == VIDE || rayon.cases[k] == vide) continue;
-            if (code == glisseur || code == DAME * par) return 1;
-            break;
-        }
+// Whether side `par` attacks the square, only the squares of `occupees` blocking its lines
+// (a king stepping away no longer shields what stood behind it).
+bool attaquee(const Techiquier* e, const Tcamps& ensembles, int index, couleur par,
+              Tbits occupees) {
+    const Tbits pieces_de_par = par == BLANC ? ensembles.blancs : ensembles.noirs;
+    if (attaque_de_pres(e->cases, index, par, pieces_de_par)) return true;
+    // A slider of the right kind on one of the square's lines attacks it when it is the
+    // first piece along that line.
+    const Tbits menaces = ((MASQUES.diagonales[index] & ensembles.diagonaux) |
+                           (MASQUES.droites[index] & ensembles.droits)) &
+                          pieces_de_par;
+    for (Tbits b = menaces; b != 0; b &= b - 1) {
+        const int glisseur = std::countr_zero(b);
+        const int dir = MASQUES.direction[index][glisseur];
+        if (plus_proche(MASQUES.rayons[dir][index] & occupees, dir) == glisseur) return true;
     }
-    return 0;
+    return false;
 }
 
 }  // namespace
 
 int case_attaquee(const Techiquier* e, int index, couleur par) {
-    return case_attaquee_sauf(e, index, par, -1);
+    const Tcamps ensembles = camps(e);
+    return attaquee(e, ensembles, index, par, ensembles.blancs | ensembles.noirs);
 }
 
 namespace {
@@ -341,13 +579,17 @@ int echec_sans_roi(const Techiquier* e, couleur c) {
 
 }  // namespace
 
-int echec_rapide(const Techiquier* e, couleur c) {
+int echec_rapide(const Techiquier* e, couleur c) { return echec_apres(e, c, camps(e)); }
+
+int echec_apres(const Techiquier* e, couleur c, const Tcamps& ensembles) {
     const int roi = case_du_roi(e, c);
     if (roi < 0) return echec_sans_roi(e, c);
-    return case_attaquee(e, roi, -c) || prise_en_passant_vers(e, roi, -c);
+    return attaquee(e, ensembles, roi, -c, ensembles.blancs | ensembles.noirs) ||
+           prise_en_passant_vers(e, roi, -c);
 }
 
-void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
+void analyse_surete(const Techiquier* e, couleur c, const Tcamps& ensembles, Tsurete* surete) {
+    surete->cloues = 0;
     surete->roi = case_du_roi(e, c);
     if (surete->roi < 0) {
         surete->en_echec = echec_rapide(e, c) != 0;
@@ -356,31 +598,29 @@ void analyse_surete(const Techiquier* e, couleur c, Tsurete* surete) {
     }
     const int32_t* cases = e->cases;
     const int roi = surete->roi;
-    bool attaque = attaque_de_pres(cases, roi, -c) || prise_en_passant_vers(e, roi, -c);
-    for (int8_t& clou : surete->clouage) clou = 0;
-    surete->cloues = 0;
-    // One walk along each line from the king finds both the checks and the pins.
-    for (int dir = 0; dir < 8; dir++) {
+    const Tbits adverses = c == BLANC ? ensembles.noirs : ensembles.blancs;
+    const Tbits occupees = ensembles.blancs | ensembles.noirs;
+    bool attaque = attaque_de_pres(cases, roi, -c, adverses) || prise_en_passant_vers(e, roi, -c);
+    // Along the line from the king to each opposing slider that stands on one of its lines
+    // (seldom more than two): such a slider first gives check; one own piece and then the
+    // slider pins that piece.
+    const Tbits menaces = ((MASQUES.diagonales[roi] & ensembles.diagonaux) |
+                           (MASQUES.droites[roi] & ensembles.droits)) & adverses;
+    for (Tbits b = menaces; b != 0; b &= b - 1) {
+        const int dir = MASQUES.direction[roi][std::countr_zero(b)];
         const int32_t glisseur = dir < PREMIER_RAYON_TOUR ? -FOU * c : -TOUR * c;
-        const Tcibles& rayon = TABLES.rayons[roi][dir];
-        int propre = -1;  // the first own piece on the line
-        for (int k = 0; k < rayon.n; k++) {
-            const int32_t code = cases[rayon.cases[k]];
-            if (code == VIDE) continue;
-            if (code * c > 0) {
-                if (propre >= 0) break;
-                propre = rayon.cases[k];
-                continue;
-            }
-            if (code == glisseur || code == -DAME * c) {
-                if (propre >= 0) {
-                    surete->clouage[propre] = static_cast<int8_t>(dir + 1);
-                    surete->cloues |= uint64_t{1} << propre;
-                } else {
-                    attaque = true;
-                }
-            }
-            break;
+        const Tbits sur_la_ligne = MASQUES.rayons[dir][roi] & occupees;
+        const int premiere = plus_proche(sur_la_ligne, dir);
+        if (adverses & bit(premiere)) {
+            attaque = attaque || cases[premiere] == glisseur || cases[premiere] == -DAME * c;
+            continue;
+        }
+        const Tbits derriere = sur_la_ligne & ~bit(premiere);
+        if (derriere == 0) continue;
+        const int seconde = plus_proche(derriere, dir);
+        if (cases[seconde] == glisseur || cases[seconde] == -DAME * c) {
+            surete->clouage[premiere] = static_cast<int8_t>(dir + 1);
+            surete->cloues |= bit(premiere);
         }
     }
     surete->en_echec = attaque;
@@ -396,8 +636,18 @@ bool sans_danger(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) 
     if (type == PION && (coup.arrivee - coup.depart) % 8 != 0 && e->cases[coup.arrivee] == VIDE) {
         return false;
     }
-    const int clou = surete->clouage[coup.depart];
-    return clou == 0 || sur_la_ligne(surete->roi, clou - 1, coup.arrivee);
+    if ((surete->cloues & bit(coup.depart)) == 0) return true;
+    return sur_la_ligne(surete->roi, surete->clouage[coup.depart] - 1, coup.arrivee);
+}
+
+bool est_pas_du_roi(const Techiquier* e, const Tsurete* surete, Tdeplacement coup) {
+    if (coup.depart != surete->roi || valeur_absolue(e->cases[coup.depart]) != ROI) return false;
+    return valeur_absolue(coup.arrivee % 8 - coup.depart % 8) <= 1;
+}
+
+bool pas_du_roi_sur(const Techiquier* e, couleur c, const Tcamps& ensembles, Tdeplacement coup) {
+    const Tbits occupees = (ensembles.blancs | ensembles.noirs) & ~bit(coup.depart);
+    return !attaquee(e, ensembles, coup.arrivee, -c, occupees);
 }
 
 namespace {
@@ -408,7 +658,8 @@ int compte_en_jouant(const Techiquier* e, couleur c) {
     genere_coups(e, c, &coups);
     int legaux = 0;
     for (int i = coups.debut; i < coups.fin; i++) {
-        Techiquier copie = *e;
+        Techiquier copie;
+        copie_rapide(&copie, e);
         execute_coup(&copie, vers_Tcoup(coups.tampon[i]));
         if (!echec_rapide(&copie, c)) legaux++;
     }
@@ -416,7 +667,8 @@ int compte_en_jouant(const Techiquier* e, couleur c) {
 }
 
 int joue_et_compte(const Techiquier* e, couleur c, int depart, int arrivee) {
-    Techiquier copie = *e;
+    Techiquier copie;
+    copie_rapide(&copie, e);
     execute_coup(&copie, fait_coup(depart / 8, depart % 8, arrivee / 8, arrivee % 8));
     return !echec_rapide(&copie, c);
 }
@@ -453,7 +705,7 @@ int compte_en_passant(const Techiquier* e, couleur c) {
     return n;
 }
 
-int compte_roi(const Techiquier* e, int depart, int32_t code) {
+int compte_roi(const Techiquier* e, const Tcamps& ensembles, int depart, int32_t code) {
     const couleur c = code > 0 ? BLANC : NOIR;
     int n = 0;
     // Castling moves the rook too: play it.
@@ -471,7 +723,7 @@ int compte_roi(const Techiquier* e, int depart, int32_t code) {
     for (int k = 0; k < voisins.n; k++) {
         const int arrivee = voisins.cases[k];
         if (e->cases[arrivee] * code > 0) continue;
-        n += !case_attaquee_sauf(e, arrivee, -c, depart);
+        n += pas_du_roi_sur(e, c, ensembles, deplacement(depart, arrivee));
     }
     return n;
 }
@@ -479,17 +731,20 @@ int compte_roi(const Techiquier* e, int depart, int32_t code) {
 }  // namespace
 
 int compte_coups_legaux(const Techiquier* e, couleur c) {
+    const Tcamps ensembles = camps(e);
     Tsurete surete;
-    analyse_surete(e, c, &surete);
+    analyse_surete(e, c, ensembles, &surete);
+    return compte_coups_legaux_connus(e, c, ensembles, surete);
+}
+
+int compte_coups_legaux_connus(const Techiquier* e, couleur c, const Tcamps& ensembles,
+                               const Tsurete& surete) {
     if (!surete.sure) return compte_en_jouant(e, c);
 
     // The board as sets of squares: empty ones, the side's own, and its own by kind.
     const int32_t* cases = e->cases;
-    Tbits vides = 0, propres = 0;
-    for (int index = 0; index < 64; index++) {
-        vides |= Tbits{cases[index] == VIDE} << index;
-        propres |= Tbits{cases[index] * c > 0} << index;
-    }
+    const Tbits vides = ~(ensembles.blancs | ensembles.noirs);
+    const Tbits propres = c == BLANC ? ensembles.blancs : ensembles.noirs;
     Tbits par_type[7] = {};
     for (Tbits b = propres; b != 0; b &= b - 1) {
         const int index = std::countr_zero(b);
@@ -542,7 +797,7 @@ int compte_coups_legaux(const Techiquier* e, couleur c) {
     compte_glisseurs(de(DAME), 0, 8);
 
     for (Tbits b = de(ROI); b != 0; b &= b - 1) {
-        legaux += compte_roi(e, std::countr_zero(b), ROI * c);
+        legaux += compte_roi(e, ensembles, std::countr_zero(b), ROI * c);
     }
     return legaux;
 }

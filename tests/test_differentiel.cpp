@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "ai.h"
+#include "ai_memoire.h"
 #include "ai_reference.h"
 #include "aide_tests.h"
 #include "divers.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
+#include "primitives_rapides.h"
 
 namespace {
 
@@ -475,6 +477,29 @@ TEST_F(Differentiel, LesPartiesAtteignentLesCasParticuliers) {
     EXPECT_GT(k.pats, 0);
 }
 
+// The search scores a child from its parent's score and the move alone; every move of
+// every sample, for both sides, must give the score counted over the whole board after it.
+TEST_F(Differentiel, EvaluationApresChaqueCoup) {
+    int coups_vus = 0;
+    for (const Tposition* p : toutes()) {
+        for (couleur c : {BLANC, NOIR}) {
+            Tcoups coups;
+            genere_coups(&p->echiquier, c, &coups);
+            const int avant = evaluation_complete(&p->echiquier);
+            for (int i = coups.debut; i < coups.fin; i++) {
+                Techiquier apres = p->echiquier;
+                execute_coup(&apres, vers_Tcoup(coups.tampon[i]));
+                ASSERT_EQ(evaluation_apres_coup(&p->echiquier, camps(&p->echiquier), avant,
+                                                coups.tampon[i]),
+                          evaluation_complete(&apres))
+                    << nom_coup(vers_Tcoup(coups.tampon[i])) << ", " << ou(*p, c);
+                coups_vus++;
+            }
+        }
+    }
+    EXPECT_GT(coups_vus, 20 * static_cast<int>(toutes().size()));
+}
+
 TEST_F(Differentiel, AlphaBetaProfondeursZeroAUn) {
     const std::vector<const Tposition*> positions = toutes();
     for (int profondeur = 0; profondeur <= 1; profondeur++) {
@@ -534,4 +559,270 @@ TEST_F(Differentiel, PerftEtMinMaxProfondeurQuatre) {
         }
         EXPECT_EQ(faites, ARBRES_DE_QUATRE_PLIS) << "too few small trees";
     }
+}
+
+// ---- The memo ----
+//
+// With the memo, a search met again (same record, side, depth and window) three plies or
+// more below the position searched, or a count met again (same record, side, depth), is
+// taken from the table. Every comparison below runs the memo cold (emptied first), warm
+// (over what the first run left) and off, against the straightforward reference where it
+// is cheap enough.
+
+namespace {
+
+struct Tresultat {
+    int score;
+    int64_t noeuds;
+    bool operator==(const Tresultat&) const = default;
+};
+
+Tresultat cherche(const Techiquier* e, couleur c, int profondeur, Tfenetre f) {
+    node = 0;
+    const int score = alpha_beta(e, c, profondeur, f.alpha, f.beta);
+    return {score, node};
+}
+
+// Cold, warm and off, all equal; the reference too when asked. False when they differ.
+bool compare_avec_et_sans_memoire(const Tposition& p, couleur c, int profondeur, Tfenetre f,
+                                  bool avec_reference) {
+    const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur) + ", " +
+                                 f.genre + " window";
+    memoire_active(true);
+    vide_memoire();
+    const Tresultat froide = cherche(&p.echiquier, c, profondeur, f);
+    const Tresultat chaude = cherche(&p.echiquier, c, profondeur, f);
+    memoire_active(false);
+    const Tresultat sans = cherche(&p.echiquier, c, profondeur, f);
+    memoire_active(true);
+    EXPECT_EQ(froide.score, sans.score) << "cold memo, " << contexte;
+    EXPECT_EQ(froide.noeuds, sans.noeuds) << "cold memo, nodes, " << contexte;
+    EXPECT_EQ(chaude.score, sans.score) << "warm memo, " << contexte;
+    EXPECT_EQ(chaude.noeuds, sans.noeuds) << "warm memo, nodes, " << contexte;
+    bool egaux = froide == sans && chaude == sans;
+    if (avec_reference) {
+        node = 0;
+        const int score = alpha_beta_reference(&p.echiquier, c, profondeur, f.alpha, f.beta);
+        EXPECT_EQ(sans.score, score) << "reference, " << contexte;
+        EXPECT_EQ(sans.noeuds, node) << "reference, nodes, " << contexte;
+        egaux = egaux && sans.score == score && sans.noeuds == node;
+    }
+    return egaux;
+}
+
+// A search over what a search one ply shallower left in the memo, as deepening leaves it:
+// the same positions then come back at another depth. Against the search without memo.
+bool compare_apres_moins_profonde(const Tposition& p, int profondeur, Tfenetre f) {
+    memoire_active(true);
+    vide_memoire();
+    cherche(&p.echiquier, p.camp, profondeur - 1, f);
+    const Tresultat avec = cherche(&p.echiquier, p.camp, profondeur, f);
+    memoire_active(false);
+    const Tresultat sans = cherche(&p.echiquier, p.camp, profondeur, f);
+    memoire_active(true);
+    const std::string contexte = ou(p, p.camp) + ", depth " + std::to_string(profondeur) +
+                                 " after depth " + std::to_string(profondeur - 1);
+    EXPECT_EQ(avec.score, sans.score) << contexte;
+    EXPECT_EQ(avec.noeuds, sans.noeuds) << "nodes, " << contexte;
+    return avec == sans;
+}
+
+// Positions whose five-ply tree is small enough for the reference, as many from the games
+// (endgames, positions in check) as from the odd lines. Five plies: the positions three
+// plies down are then searched two plies deep, the shallowest searches the memo keeps.
+std::vector<const Tposition*> petits_arbres(size_t par_ensemble) {
+    std::vector<const Tposition*> choisies;
+    memoire_active(false);
+    for (const std::vector<Tposition>* ensemble : {&parties(), &absurdes()}) {
+        size_t prises = 0;
+        for (const Tposition& p : *ensemble) {
+            node = 0;
+            alpha_beta(&p.echiquier, p.camp, 5, -p.camp * 10000, p.camp * 10000);
+            if (node > 200 && node < 20000) {
+                choisies.push_back(&p);
+                if (++prises == par_ensemble) break;
+            }
+        }
+    }
+    memoire_active(true);
+    return choisies;
+}
+
+}  // namespace
+
+TEST_F(Differentiel, MemoireFroideChaudeEtCoupeeCommeLaReference) {
+    arret = 0;
+    const size_t par_ensemble = SOUS_SANITISEUR ? 2 : 6;
+    const std::vector<const Tposition*> positions = petits_arbres(par_ensemble);
+    ASSERT_EQ(positions.size(), 2 * par_ensemble) << "too few small trees";
+    std::mt19937 hasard(15);
+    const Tstatistiques_memoire avant = statistiques_memoire();
+    for (const Tposition* p : positions) {
+        const std::vector<Tfenetre> liste = fenetres(&p->echiquier, p->camp, &hasard);
+        for (const Tfenetre& f : {liste[0], liste[3]}) {
+            if (!compare_avec_et_sans_memoire(*p, p->camp, 5, f, true)) return;
+        }
+        if (!compare_apres_moins_profonde(*p, 6, liste[0])) return;
+    }
+    // Transpositions inside the trees, not only the warm runs, were found in the table.
+    EXPECT_GT(statistiques_memoire().trouvees - avant.trouvees,
+              static_cast<int64_t>(2 * positions.size()));
+}
+
+// Without the reference, deeper and on more positions: openings and middlegames too.
+TEST_F(Differentiel, MemoireActiveOuCoupeeSurLesParties) {
+    arret = 0;
+    const std::vector<const Tposition*> positions = toutes();
+    std::mt19937 hasard(16);
+    for (size_t i = 0; i < positions.size(); i += 45 * PAS) {
+        const Tposition& p = *positions[i];
+        const std::vector<Tfenetre> liste = fenetres(&p.echiquier, p.camp, &hasard);
+        if (!compare_avec_et_sans_memoire(p, p.camp, 5, liste[0], false)) return;
+        if (!compare_avec_et_sans_memoire(p, p.camp, 5, liste[4], false)) return;
+    }
+}
+
+// The root report and choice, with the memo left warm from one depth to the next as the
+// deepening plans leave it.
+TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
+    arret = 0;
+    const std::vector<const Tposition*> positions = toutes();
+    for (size_t i = 0; i < positions.size(); i += 150 * PAS) {
+        const Tposition& p = *positions[i];
+        for (int profondeur = 1; profondeur <= 6; profondeur++) {
+            Tcoup avec = fait_coup(7, 7, 0, 0), sans = avec;
+            memoire_active(true);
+            const Trapport r_avec = choix_coup_lu(&p.echiquier, p.camp, profondeur, &avec);
+            memoire_active(false);
+            const Trapport r_sans = choix_coup_lu(&p.echiquier, p.camp, profondeur, &sans);
+            memoire_active(true);
+            const std::string contexte = ou(p, p.camp) + ", depth " + std::to_string(profondeur);
+            ASSERT_EQ(nom_coup(avec), nom_coup(sans)) << contexte;
+            ASSERT_EQ(r_avec.noeuds, r_sans.noeuds) << contexte;
+            ASSERT_EQ(r_avec.score, r_sans.score) << contexte;
+            ASSERT_EQ(r_avec.pv, r_sans.pv) << contexte;
+        }
+    }
+}
+
+// Counts as the "perft" command asks for them, depth after depth over a warm memo.
+TEST_F(Differentiel, PerftAvecEtSansMemoire) {
+    const std::vector<const Tposition*> positions = toutes();
+    for (size_t i = 0; i < positions.size(); i += 120 * PAS) {
+        const Tposition& p = *positions[i];
+        vide_memoire();
+        for (int profondeur = 1; profondeur <= 4; profondeur++) {
+            memoire_active(true);
+            const int64_t avec = perft(&p.echiquier, p.camp, profondeur);
+            memoire_active(false);
+            const int64_t sans = perft(&p.echiquier, p.camp, profondeur);
+            memoire_active(true);
+            ASSERT_EQ(avec, sans) << ou(p, p.camp) << ", depth " << profondeur;
+        }
+    }
+    // And against the reference where the trees are small.
+    for (const Tposition* p : petits_arbres(SOUS_SANITISEUR ? 1 : 3)) {
+        vide_memoire();
+        for (int profondeur = 3; profondeur <= 4; profondeur++) {
+            ASSERT_EQ(perft(&p->echiquier, p->camp, profondeur),
+                      perft_reference(&p->echiquier, p->camp, profondeur))
+                << ou(*p, p->camp) << ", depth " << profondeur;
+        }
+    }
+}
+
+// The key holds every word a search reads, and nothing else.
+TEST_F(Differentiel, LaCleDistingueToutCeQueLaRechercheLit) {
+    const Techiquier base = position_apres("e2e4 c7c5 g1f3 d7d6 d2d4 c5d4");
+    Tcle reference;
+    ASSERT_TRUE(cle_memoire(&base, NOIR, 4, Tgenre_memoire::recherche, 10, 11, &reference));
+    const auto differe = [&](const Techiquier& e, couleur c, int profondeur, Tgenre_memoire g,
+                             int alpha, int beta) {
+        Tcle cle;
+        EXPECT_TRUE(cle_memoire(&e, c, profondeur, g, alpha, beta, &cle));
+        return std::memcmp(cle.mots, reference.mots, sizeof cle.mots) != 0;
+    };
+    const auto g = Tgenre_memoire::recherche;
+    EXPECT_TRUE(differe(base, BLANC, 4, g, 10, 11));
+    EXPECT_TRUE(differe(base, NOIR, 3, g, 10, 11));
+    EXPECT_TRUE(differe(base, NOIR, 4, Tgenre_memoire::comptage, 10, 11));
+    EXPECT_TRUE(differe(base, NOIR, 4, g, 11, 11));
+    EXPECT_TRUE(differe(base, NOIR, 4, g, 10, -11));
+    // Every square, and every state word from the piece counts to the king squares.
+    for (int index = 0; index < 64; index++) {
+        Techiquier e = base;
+        e.cases[index] = e.cases[index] == VIDE ? -DAME : VIDE;
+        EXPECT_TRUE(differe(e, NOIR, 4, g, 10, 11)) << "square " << index;
+    }
+    for (int32_t Techiquier::*mot :
+         {&Techiquier::nb_pieces_blanches, &Techiquier::nb_pieces_noires,
+          &Techiquier::nb_fous_blancs, &Techiquier::nb_fous_noirs, &Techiquier::grand_roque_blanc,
+          &Techiquier::petit_roque_blanc, &Techiquier::grand_roque_noir,
+          &Techiquier::petit_roque_noir, &Techiquier::ep_ligne, &Techiquier::roi_blanc_ligne,
+          &Techiquier::roi_blanc_colonne, &Techiquier::roi_noir_ligne,
+          &Techiquier::roi_noir_colonne}) {
+        Techiquier e = base;
+        e.*mot = e.*mot == 0 ? 1 : 0;
+        EXPECT_TRUE(differe(e, NOIR, 4, g, 10, 11)) << "state word " << &(e.*mot) - e.cases;
+    }
+    // The en passant column counts while a capture is possible, not after.
+    Techiquier ep = position_apres("e2e4 g8f6 e4e5 d7d5");
+    Techiquier ep_autre = ep;
+    ep_autre.ep_colonne = 2;
+    Tcle a, b;
+    ASSERT_TRUE(cle_memoire(&ep, BLANC, 3, g, 0, 1, &a));
+    ASSERT_TRUE(cle_memoire(&ep_autre, BLANC, 3, g, 0, 1, &b));
+    EXPECT_NE(0, std::memcmp(a.mots, b.mots, sizeof a.mots));
+    ep.ep_ligne = ep_autre.ep_ligne = -1;
+    ASSERT_TRUE(cle_memoire(&ep, BLANC, 3, g, 0, 1, &a));
+    ASSERT_TRUE(cle_memoire(&ep_autre, BLANC, 3, g, 0, 1, &b));
+    EXPECT_EQ(0, std::memcmp(a.mots, b.mots, sizeof a.mots));
+    // The side word is read by nothing.
+    Techiquier trait = base;
+    trait.trait = -trait.trait;
+    EXPECT_FALSE(differe(trait, NOIR, 4, g, 10, 11));
+}
+
+// Records whose words the key cannot hold go without the memo, and are searched and counted
+// as the reference does.
+TEST_F(Differentiel, LesRecordsHorsDeLaCleSePassentDeLaMemoire) {
+    arret = 0;
+    const Techiquier base = position_apres("e2e4 e7e5 g1f3 b8c6 f1c4 g8f6");
+    std::vector<std::pair<std::string, Techiquier>> etranges;
+    const auto ajoute = [&](const std::string& nom, auto change) {
+        Techiquier e = base;
+        change(&e);
+        etranges.emplace_back(nom, e);
+    };
+    // Words the record's consistency check lets through (debug builds assert it).
+    ajoute("castling word 5", [](Techiquier* e) { e->petit_roque_blanc = 5; });
+    ajoute("32 white pieces counted", [](Techiquier* e) { e->nb_pieces_blanches = 32; });
+    ajoute("bishop counter -1", [](Techiquier* e) { e->nb_fous_noirs = -1; });
+    ajoute("bishop counter 9", [](Techiquier* e) { e->nb_fous_blancs = 9; });
+    for (const auto& [nom, e] : etranges) {
+        Tcle cle;
+        EXPECT_FALSE(cle_memoire(&e, BLANC, 3, Tgenre_memoire::recherche, 0, 1, &cle)) << nom;
+        const Tposition p{e, BLANC, "(" + nom + ")"};
+        EXPECT_TRUE(compare_avec_et_sans_memoire(p, BLANC, 3, {-10000, 10000, "root"}, true))
+            << nom;
+        EXPECT_EQ(perft(&e, BLANC, 3), perft_reference(&e, BLANC, 3)) << nom;
+    }
+}
+
+// A search that "stop" cut short leaves nothing in the memo; counts, which nothing stops,
+// are kept whatever the flag says.
+TEST_F(Differentiel, UneRechercheArreteeNeLaissePasDeResultat) {
+    const Techiquier e = position_apres("d2d4 d7d5 c2c4 e7e6 b1c3 g8f6");
+    vide_memoire();
+    arret = 1;
+    const int64_t avant = statistiques_memoire().rangees;
+    alpha_beta(&e, BLANC, 5, -10000, 10000);
+    EXPECT_EQ(statistiques_memoire().rangees, avant);
+    perft(&e, BLANC, 4);
+    const int64_t apres_perft = statistiques_memoire().rangees;
+    EXPECT_GT(apres_perft, avant);
+    arret = 0;
+    alpha_beta(&e, BLANC, 5, -10000, 10000);
+    EXPECT_GT(statistiques_memoire().rangees, apres_perft);
+    EXPECT_LE(taille_memoire(), size_t{64} << 20);
 }
