@@ -5,7 +5,8 @@
 // The input:
 //   byte 0   depth 1 + (b & 3) % 3; bit 2: search for the side not to move; bits 3-5: the window
 //            (root, exchanged root, narrow, null below, null above, any two bounds); bit 6:
-//            the game starts from a FEN
+//            the game starts from a FEN; bit 7: the fast side runs without its memo (the memo
+//            keeps what earlier inputs taught it, so it is met full and in use)
 //   bytes 1-3  the window's numbers
 //   with bit 6, the text of a FEN up to the first line end (a FEN the loop refuses leaves
 //   the initial position);
@@ -28,6 +29,7 @@
 #include <string>
 
 #include "ai.h"
+#include "ai_memoire.h"
 #include "ai_reference.h"
 #include "aide_fuzz.h"
 #include "divers.h"
@@ -269,7 +271,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
     const int profondeur = profondeur_permise(e, c, voulue);
     int alpha = 0, beta = 0;
     fenetre(octets, e, c, &alpha, &beta);
+    memoire_active((octets[0] & 128) == 0);
     compare(e, c, profondeur, alpha, beta, ligne);
+    memoire_active(true);
     installe_console_texte("", flux_perdu());
     return 0;
 }
