@@ -19,6 +19,7 @@
 #include "ai_reference.h"
 #include "aide_tests.h"
 #include "divers.h"
+#include "primitives_fen.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
 #include "primitives_rapides.h"
@@ -39,6 +40,7 @@ struct Tposition {
     Techiquier echiquier;
     couleur camp;       // the side to move after the line
     std::string coups;  // the moves of the position line
+    std::string fen;    // the FEN the line starts from, empty for the initial position
 };
 
 // ---- Moves ----
@@ -165,7 +167,7 @@ std::vector<Tposition> parties_aleatoires(unsigned graine, int parties, int gard
                 // or the messages would name another position.
                 EXPECT_EQ(0, std::memcmp(lu.cases, e.cases, sizeof e.cases)) << ligne;
                 EXPECT_EQ(camp, c) << ligne;
-                positions.push_back(Tposition{lu, camp, ligne});
+                positions.push_back(Tposition{lu, camp, ligne, ""});
                 note_couverture(&lu, camp, couverture);
             }
             if (derniere) break;
@@ -277,7 +279,7 @@ std::vector<Tposition> positions_absurdes(unsigned graine, int nombre) {
         }
         couleur camp = BLANC;
         const Techiquier e = position_apres(ligne, &camp);
-        positions.push_back(Tposition{e, camp, ligne});
+        positions.push_back(Tposition{e, camp, ligne, ""});
     }
     return positions;
 }
@@ -304,7 +306,8 @@ std::vector<const Tposition*> toutes() {
 }
 
 std::string ou(const Tposition& p, couleur c) {
-    return "after \"position startpos moves " + p.coups + "\", " +
+    const std::string debut = p.fen.empty() ? "startpos" : "fen " + p.fen;
+    return "after \"position " + debut + " moves " + p.coups + "\", " +
            (c == BLANC ? "white" : "black") + " to move";
 }
 
@@ -731,6 +734,42 @@ TEST_F(Differentiel, PerftAvecEtSansMemoire) {
     }
 }
 
+// Positions given as FEN, where transpositions abound: the usual perft suite, and pawn
+// endgames whose kings reach the same squares by many roads.
+TEST_F(Differentiel, MemoireSurDesPositionsEnFen) {
+    arret = 0;
+    const char* const fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+        "8/k7/3p4/p2P1p2/P2P1P2/8/8/K7 w - - 0 1",
+        "8/8/4k3/3p4/3P4/4K3/8/8 b - - 0 1",
+    };
+    const int profondeur = SOUS_SANITISEUR ? 4 : 5;
+    std::mt19937 hasard(17);
+    const Tstatistiques_memoire avant = statistiques_memoire();
+    for (const char* fen : fens) {
+        Tposition p{};
+        p.fen = fen;
+        ASSERT_EQ(lit_fen_texte(fen, &p.echiquier, &p.camp), 1) << fen;
+        const std::vector<Tfenetre> liste = fenetres(&p.echiquier, p.camp, &hasard);
+        for (const Tfenetre& f : {liste[0], liste[4]}) {
+            if (!compare_avec_et_sans_memoire(p, p.camp, profondeur, f, false)) return;
+        }
+        if (!compare_apres_moins_profonde(p, profondeur, liste[0])) return;
+        vide_memoire();
+        for (int n = 1; n <= 4; n++) {
+            const int64_t avec = perft(&p.echiquier, p.camp, n);
+            memoire_active(false);
+            const int64_t sans = perft(&p.echiquier, p.camp, n);
+            memoire_active(true);
+            ASSERT_EQ(avec, sans) << ou(p, p.camp) << ", perft depth " << n;
+        }
+    }
+    EXPECT_GT(statistiques_memoire().trouvees - avant.trouvees, 100);
+}
+
 // The key holds every word a search reads, and nothing else.
 TEST_F(Differentiel, LaCleDistingueToutCeQueLaRechercheLit) {
     const Techiquier base = position_apres("e2e4 c7c5 g1f3 d7d6 d2d4 c5d4");
@@ -802,7 +841,7 @@ TEST_F(Differentiel, LesRecordsHorsDeLaCleSePassentDeLaMemoire) {
     for (const auto& [nom, e] : etranges) {
         Tcle cle;
         EXPECT_FALSE(cle_memoire(&e, BLANC, 3, Tgenre_memoire::recherche, 0, 1, &cle)) << nom;
-        const Tposition p{e, BLANC, "(" + nom + ")"};
+        const Tposition p{e, BLANC, "(" + nom + ")", ""};
         EXPECT_TRUE(compare_avec_et_sans_memoire(p, BLANC, 3, {-10000, 10000, "root"}, true))
             << nom;
         EXPECT_EQ(perft(&e, BLANC, 3), perft_reference(&e, BLANC, 3)) << nom;
