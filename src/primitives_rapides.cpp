@@ -553,15 +553,6 @@ bool attaquee(const Techiquier* e, const Tcamps& ensembles, int index, couleur p
     return false;
 }
 
-}  // namespace
-
-int case_attaquee(const Techiquier* e, int index, couleur par) {
-    const Tcamps ensembles = camps(e);
-    return attaquee(e, ensembles, index, par, ensembles.blancs | ensembles.noirs);
-}
-
-namespace {
-
 // No king where the record says (a move no game has made took it): what `echec` asks
 // then, whether a move of the other side ends on the recorded square, on the stack.
 int echec_sans_roi(const Techiquier* e, couleur c) {

@@ -194,10 +194,6 @@ inline bool coup_suivant(const Techiquier* echiquier, couleur c, Tcoups_par_etap
     return prise_suivante(echiquier, c, etapes, coup) || calme_suivant(echiquier, c, etapes, coup);
 }
 
-// Whether side `par` attacks the square the way a king there is attacked: a capture of
-// one of its pieces could end there.
-int case_attaquee(const Techiquier* echiquier, int index, couleur par);
-
 // Same answer as `echec`, by looking outward from the king's square.
 int echec_rapide(const Techiquier* echiquier, couleur c);
 // The same with the board's sets already known.
