@@ -746,7 +746,7 @@ TEST_F(Differentiel, MemoireSurDesPositionsEnFen) {
         "8/k7/3p4/p2P1p2/P2P1P2/8/8/K7 w - - 0 1",
         "8/8/4k3/3p4/3P4/4K3/8/8 b - - 0 1",
     };
-    const int profondeur = SOUS_SANITISEUR ? 4 : 5;
+    const int profondeur = 5;  // the shallowest search with positions kept in the memo
     std::mt19937 hasard(17);
     const Tstatistiques_memoire avant = statistiques_memoire();
     for (const char* fen : fens) {
