@@ -55,15 +55,21 @@ std::string nom_case(int index) {
 }
 
 // The legal moves of the side to move, in generator order: those after which its king is
-// not attacked.
+// not attacked. A move the pins show to be safe is not played (the search decides so too);
+// the others are played and the king's square looked at.
 int coups_legaux(const Techiquier* e, couleur c, Tdeplacement* coups) {
     Tcoups tous;
     genere_coups(e, c, &tous);
+    Tsurete surete;
+    analyse_surete(e, c, camps(e), &surete);
     int n = 0;
     for (int i = tous.debut; i < tous.fin; i++) {
-        Techiquier copie = *e;
-        execute_coup(&copie, vers_Tcoup(tous.tampon[i]));
-        if (!echec_rapide(&copie, c)) coups[n++] = tous.tampon[i];
+        if (!sans_danger(e, &surete, tous.tampon[i])) {
+            Techiquier copie = *e;
+            execute_coup(&copie, vers_Tcoup(tous.tampon[i]));
+            if (echec_rapide(&copie, c)) continue;
+        }
+        coups[n++] = tous.tampon[i];
     }
     return n;
 }
