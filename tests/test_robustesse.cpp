@@ -440,7 +440,9 @@ Tbilan joue_le_soak(int parties, unsigned graine, std::string* probleme) {
     Tbilan bilan;
     Tprocessus p = lance_avec_erreurs();
     Tmoteur* m = &p.moteur;
-    envoie(m, "uci\n");
+    // A count of three plies takes the memo, which a first game of shallow or early-stopped
+    // searches may not: the memory measured after it is then the engine's whole.
+    envoie(m, "perft depth 3\nuci\n");
     if (!attend_ligne(m, "uciok", nullptr, 30000)) {
         *probleme = "no uciok";
         ferme_moteur(m, 1000);
