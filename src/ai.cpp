@@ -263,11 +263,21 @@ inline int score_enfant(const Techiquier* e, const Tcamps& ensembles, int avant,
     return evaluation_apres_coup(e, ensembles, avant, d);
 }
 
+int64_t limite_de_noeuds = INT64_MAX;
+
 // Looks at the input whenever another 1024 horizon evaluations have been made since
 // `avant` ("isready" is answered at once). Raises `arret` when the search must end now
-// ("stop", the time limit): every level then returns at once, and the root drops the
-// move in progress. Otherwise this never changes what the search computes.
+// ("stop", the time limit, the node limit): every level then returns at once, and the root
+// drops the move in progress. Otherwise this never changes what the search computes.
+// Every count of evaluations is followed by this call before the root hears of it, so a
+// search that reaches its node limit is cut inside the same root move whether its
+// evaluations came one by one or at once from the memo: the output does not depend on it.
 inline void ecoute_si_besoin(int64_t avant) {
+    if (node >= limite_de_noeuds) {
+        node = limite_de_noeuds;
+        arret = 1;
+        return;
+    }
     if ((avant >> 10) != (node >> 10) && ecoute_pendant_recherche()) arret = 1;
 }
 
@@ -550,11 +560,32 @@ int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int be
     return recherche(e, c, profondeur, alpha, beta, connu);
 }
 
-int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
+void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis) {
+    const auto est_permis = [&permis](const Tcoup* n) {
+        return std::any_of(permis.begin(), permis.end(),
+                           [n](Tcoup m) { return comp_Tcoup(m, *n) != 0; });
+    };
+    bool un_permis = false;
+    for (const Tcoup* n = *liste; n != nullptr; n = n->suivant) un_permis |= est_permis(n);
+    if (!un_permis) return;
+    for (Tcoup* n = *liste; n != nullptr;) {
+        Tcoup* const suivant = n->suivant;
+        if (!est_permis(n)) supprimer_dans_liste(*n, liste);
+        n = suivant;
+    }
+}
+
+void fixe_limite_de_noeuds(int64_t limite) { limite_de_noeuds = limite; }
+
+void leve_limite_de_noeuds() { limite_de_noeuds = INT64_MAX; }
+
+int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
+                   const std::vector<Tcoup>* permis) {
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
     enleve_pos_echec_rapide(e, &liste);
+    if (permis != nullptr) garde_coups_permis(&liste, *permis);
 
     arret = 0;
     node = 0;

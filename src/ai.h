@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "primitives.h"
 #include "primitives_rapides.h"
@@ -37,11 +38,22 @@ int evaluation_apres_coup(const Techiquier* echiquier, const Tcamps& ensembles, 
 int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha, int beta);
 
 // One search of fixed depth: the best move goes to *coup, one "info" line is printed, the
-// elapsed milliseconds are returned. A search cut short ("stop", a time limit: `arret` is
-// then 1) answers the best of the root moves it completed; when it completed none, *coup
-// stays if it is a legal move here (the caller's fallback), else the first legal move, and
-// the report gives the static score after it.
-int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup* coup);
+// elapsed milliseconds are returned. A search cut short ("stop", a time limit, the node
+// limit: `arret` is then 1) answers the best of the root moves it completed; when it
+// completed none, *coup stays if it is a legal move here (the caller's fallback), else the
+// first legal move, and the report gives the static score after it. With `permis`, only
+// the legal root moves it holds are searched, unless it holds none of them.
+int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup* coup,
+                   const std::vector<Tcoup>* permis = nullptr);
+
+// Keeps in a root list only the moves that `permis` holds, in the list's order; a list
+// that would be left empty is kept whole.
+void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis);
+
+// A limit on the horizon evaluations of the next root searches: a search ends as on
+// "stop" at the moment its count reaches the limit, and reports exactly that count.
+void fixe_limite_de_noeuds(int64_t limite);
+void leve_limite_de_noeuds();
 
 // Move-path counts: every node of the move tree from depth 1 to `profondeur`.
 int64_t perft(const Techiquier* echiquier, couleur c, int profondeur);

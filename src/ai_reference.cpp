@@ -59,11 +59,12 @@ int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alp
 }
 
 Tchoix_racine choix_coup_reference(const Techiquier* e, couleur c, int profondeur,
-                                   Tcoup coup_initial) {
+                                   Tcoup coup_initial, const std::vector<Tcoup>* permis) {
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
     enleve_pos_echec(e, &liste);
+    if (permis != nullptr) garde_coups_permis(&liste, *permis);
     node = 0;
     Tchoix_racine choix{coup_initial, 0, 0, 0};
     int meilleur = c * -50000;

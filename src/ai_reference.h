@@ -5,6 +5,7 @@
 #define QUORVIK_AI_REFERENCE_H
 
 #include <cstdint>
+#include <vector>
 
 #include "primitives.h"
 
@@ -23,8 +24,10 @@ struct Tchoix_racine {
     int64_t noeuds;      // horizon evaluations
     int coups_legaux;    // root moves searched
 };
+// With `permis`, the root is restricted as choix_coup restricts it.
 Tchoix_racine choix_coup_reference(const Techiquier* echiquier, couleur c, int profondeur,
-                                   Tcoup coup_initial);
+                                   Tcoup coup_initial,
+                                   const std::vector<Tcoup>* permis = nullptr);
 
 int64_t perft_reference(const Techiquier* echiquier, couleur c, int profondeur);
 int64_t min_max_reference(const Techiquier* echiquier, couleur c, int profondeur);

@@ -397,12 +397,13 @@ struct Trapport {
 };
 
 // choix_coup with its "info" line read back from the console.
-Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* coup) {
+Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
+                       const std::vector<Tcoup>* permis = nullptr) {
     char* tampon = nullptr;
     size_t taille = 0;
     FILE* sortie = open_memstream(&tampon, &taille);
     installe_console_texte("", sortie);
-    choix_coup(e, c, profondeur, coup);
+    choix_coup(e, c, profondeur, coup, permis);
     std::fclose(sortie);
     const std::string texte(tampon, taille);
     std::free(tampon);
@@ -416,12 +417,14 @@ Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* co
     return r;
 }
 
-bool compare_choix(const Tposition& p, couleur c, int profondeur) {
+bool compare_choix(const Tposition& p, couleur c, int profondeur,
+                   const std::vector<Tcoup>* permis = nullptr) {
     // A move no search would choose, so that an unchanged answer shows.
     const Tcoup initial = fait_coup(7, 7, 0, 0);
     Tcoup coup = initial;
-    const Trapport rapport = choix_coup_lu(&p.echiquier, c, profondeur, &coup);
-    const Tchoix_racine reference = choix_coup_reference(&p.echiquier, c, profondeur, initial);
+    const Trapport rapport = choix_coup_lu(&p.echiquier, c, profondeur, &coup, permis);
+    const Tchoix_racine reference =
+        choix_coup_reference(&p.echiquier, c, profondeur, initial, permis);
     const std::string pv_reference =
         reference.coups_legaux == 0 ? "0000" : texte_coup(&p.echiquier, reference.coup);
     const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur);
@@ -535,6 +538,27 @@ TEST_F(Differentiel, ChoixCoupProfondeursTroisEtQuatre) {
     choix_sur(positions, 3, 30 * PAS, true);
     if (HasFailure()) return;
     choix_sur(positions, 4, 250 * PAS, false);
+}
+
+// A root restricted to some of its moves ("searchmoves"): every other legal move, beside a
+// move of the other side that is no legal move here; then only that move, which leaves
+// the root whole.
+TEST_F(Differentiel, ChoixCoupRacineRestreinte) {
+    const std::vector<const Tposition*> positions = toutes();
+    for (size_t i = 0; i < positions.size() && !HasFailure(); i += 20 * PAS) {
+        const Tposition& p = *positions[i];
+        const std::vector<Tcoup> coups = legaux(&p.echiquier, p.camp);
+        const std::vector<Tcoup> autres = legaux(&p.echiquier, adversaire(p.camp));
+        std::vector<Tcoup> permis;
+        for (size_t k = i % 2; k < coups.size(); k += 2) permis.push_back(coups[k]);
+        if (!autres.empty()) permis.push_back(autres.back());
+        for (int profondeur = 1; profondeur <= 3; profondeur++) {
+            compare_choix(p, p.camp, profondeur, &permis);
+        }
+        if (autres.empty()) continue;
+        const std::vector<Tcoup> aucun_legal = {autres.back()};
+        compare_choix(p, p.camp, 2, &aucun_legal);
+    }
 }
 
 TEST_F(Differentiel, PerftEtMinMaxProfondeursUnADeux) {
