@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <deque>
+#include <iterator>
 
 #include "primitives_listes.h"
 
@@ -98,6 +99,8 @@ struct Tconsole {
     std::deque<std::string> gardees;      // lines read during a search, for the loop
     bool fin_vue = false;                 // a poll met the end of input
     bool fin_arrete = false;              // "quit" or the end of input also stops a search
+    bool ponderhit_arrete = false;        // "ponderhit" also stops a search
+    bool ponderhit_vu = false;            // ... and has come
     std::string mots;                     // the line `lit_mot_console` takes words from
     size_t position_mot = 0;              // where its next word starts
     FILE* sortie = stdout;
@@ -319,6 +322,12 @@ bool lit_commande(std::string* ligne) {
     if (!console.gardees.empty()) {
         *ligne = std::move(console.gardees.front());
         console.gardees.pop_front();
+        // The lines kept after this one came after it: to the command it starts they are
+        // input still to come, which its search polls ("stop", "ponderhit").
+        console.a_classer.insert(console.a_classer.begin(),
+                                 std::make_move_iterator(console.gardees.begin()),
+                                 std::make_move_iterator(console.gardees.end()));
+        console.gardees.clear();
     } else if (!console.a_classer.empty()) {
         *ligne = std::move(console.a_classer.front());
         console.a_classer.pop_front();
@@ -386,6 +395,10 @@ int verification_saisie() {
         ecrit("readyok\n");
         return 0;
     }
+    if (console.ponderhit_arrete && commence_par(ligne, "ponderhit")) {
+        console.ponderhit_vu = true;
+        return 2;
+    }
     int classe = 0;
     if (commence_par(ligne, "ponderhit")) {
         classe = 2;
@@ -400,10 +413,44 @@ int stop() {
     const int classe = verification_saisie();
     // Input ended and no one reads the answers: the interface is gone, the search with it.
     const bool abandon = console.fin_vue && lecteur_parti(console.sortie);
-    return classe == 1 || (classe == 3 && (console.fin_arrete || abandon)) || echeance_passee();
+    return classe == 1 || (classe == 2 && console.ponderhit_vu) ||
+           (classe == 3 && (console.fin_arrete || abandon)) || echeance_passee();
 }
 
 void arret_sur_fin(bool actif) { console.fin_arrete = actif; }
+
+void arret_sur_ponderhit(bool actif) {
+    console.ponderhit_arrete = actif;
+    if (actif) console.ponderhit_vu = false;
+}
+
+int ponderhit_recu() { return console.ponderhit_vu; }
+
+void attend_fin_de_reflexion() {
+    std::string ligne;
+    for (;;) {
+        if (!console.a_classer.empty()) {
+            ligne = std::move(console.a_classer.front());
+            console.a_classer.pop_front();
+        } else if (!lit_ligne_brute(&ligne)) {
+            console.fin_vue = true;
+            return;
+        }
+        coupe_au_nul(&ligne);
+        if (commence_par(ligne, "stop")) return;
+        if (commence_par(ligne, "ponderhit")) {
+            console.ponderhit_vu = true;
+            return;
+        }
+        if (est_isready(ligne)) {
+            ecrit("readyok\n");
+            continue;
+        }
+        const bool quitte = commence_par(ligne, "quit");
+        console.gardees.push_back(std::move(ligne));
+        if (quitte) return;
+    }
+}
 
 int64_t maintenant_ms() {
     using namespace std::chrono;
@@ -436,6 +483,10 @@ int ecoute_pendant_recherche() {
         if (est_isready(ligne)) {
             ecrit("readyok\n");
             continue;
+        }
+        if (console.ponderhit_arrete && commence_par(ligne, "ponderhit")) {
+            console.ponderhit_vu = true;
+            return 1;
         }
         const bool quitte = commence_par(ligne, "quit");
         console.gardees.push_back(std::move(ligne));

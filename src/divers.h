@@ -58,6 +58,14 @@ int stop();
 // For a search that has no end of its own ("go infinite"): "quit" or the end of input
 // stops it, as "stop" does.
 void arret_sur_fin(bool actif);
+// For a search made while the opponent thinks ("go ponder"): "ponderhit" stops it too, and
+// is consumed; `ponderhit_recu` tells afterwards which of the two ended it. Turning it on
+// forgets an earlier "ponderhit".
+void arret_sur_ponderhit(bool actif);
+int ponderhit_recu();
+// Waits, without a search, for the line that ends a ponder: "stop", "ponderhit", "quit" or
+// the end of input. "isready" is answered meanwhile; other lines are kept for the loop.
+void attend_fin_de_reflexion();
 // Called from inside a root move: reads what has arrived without blocking, answers
 // "isready" at once and keeps the other lines for the command loop. Returns 1 when the
 // search must end now: a "stop" read (and consumed; the lines after it wait for the next

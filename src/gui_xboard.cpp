@@ -113,14 +113,23 @@ void joue_sur_la_partie(Tpartie* p, Tcoup coup, int32_t promotion) {
     p->historique.push_back(Tcoup_joue{coup, promotion});
 }
 
-std::vector<std::string> mots(const std::string& ligne) {
-    std::vector<std::string> liste;
+// Where each blank-separated word of a line starts, and its length.
+std::vector<std::pair<size_t, size_t>> etendues_des_mots(const std::string& ligne) {
+    std::vector<std::pair<size_t, size_t>> etendues;
     size_t i = 0;
     while (i < ligne.size()) {
         while (i < ligne.size() && blanc(ligne[i])) i++;
         const size_t debut = i;
         while (i < ligne.size() && !blanc(ligne[i])) i++;
-        if (i > debut) liste.emplace_back(ligne, debut, i - debut);
+        if (i > debut) etendues.emplace_back(debut, i - debut);
+    }
+    return etendues;
+}
+
+std::vector<std::string> mots(const std::string& ligne) {
+    std::vector<std::string> liste;
+    for (const auto& [debut, longueur] : etendues_des_mots(ligne)) {
+        liste.emplace_back(ligne, debut, longueur);
     }
     return liste;
 }
@@ -255,7 +264,7 @@ void commande_position(Tpartie* p, const std::string& entree) {
 // ---- go ----
 
 int64_t cherche(Tpartie* p, int profondeur) {
-    return choix_coup(&p->echiquier, p->camp, profondeur, &p->coup);
+    return choix_coup(&p->echiquier, p->camp, profondeur, &p->coup, &p->coups_permis);
 }
 
 // No position has this move (its squares are the same): put in place before the first
@@ -295,24 +304,184 @@ void plan_selon_budget(Tpartie* p, int64_t debut) {
     }
 }
 
+// A whole word that is an optionally signed decimal number; its size is capped a little
+// above the 32-bit range.
+bool nombre_entier(const std::string& nombre, int64_t* valeur) {
+    size_t i = !nombre.empty() && (nombre[0] == '-' || nombre[0] == '+') ? 1 : 0;
+    if (i == nombre.size()) return false;
+    int64_t absolue = 0;
+    for (; i < nombre.size(); i++) {
+        if (!std::isdigit(static_cast<unsigned char>(nombre[i]))) return false;
+        if (absolue < INT32_MAX) absolue = absolue * 10 + (nombre[i] - '0');
+    }
+    *valeur = nombre[0] == '-' ? -absolue : absolue;
+    return true;
+}
+
 // "movetime N" among the words of a go line (the word in any case, N an optionally signed
 // decimal number).
 bool lit_movetime(const std::string& entree, int64_t* temps) {
     const std::vector<std::string> liste = mots(entree);
     for (size_t k = 1; k + 1 < liste.size(); k++) {
-        if (!egal_sans_casse(liste[k], "movetime")) continue;
-        const std::string& nombre = liste[k + 1];
-        size_t i = nombre[0] == '-' || nombre[0] == '+' ? 1 : 0;
-        if (i == nombre.size()) return false;
-        int64_t valeur = 0;
-        for (; i < nombre.size(); i++) {
-            if (!std::isdigit(static_cast<unsigned char>(nombre[i]))) return false;
-            if (valeur < INT32_MAX) valeur = valeur * 10 + (nombre[i] - '0');
-        }
-        *temps = nombre[0] == '-' ? -valeur : valeur;
-        return true;
+        if (egal_sans_casse(liste[k], "movetime")) return nombre_entier(liste[k + 1], temps);
     }
     return false;
+}
+
+// The words a go line may hold besides moves: a "searchmoves" list ends at the first one.
+bool mot_cle_de_go(const std::string& mot) {
+    for (const char* cle : {"searchmoves", "ponder", "wtime", "btime", "winc", "binc",
+                            "movestogo", "depth", "nodes", "mate", "movetime", "infinite"}) {
+        if (egal_sans_casse(mot, cle)) return true;
+    }
+    return false;
+}
+
+// What a go line asks besides the form its first word chooses: words found anywhere among
+// its words, in any case (the first of each counts).
+struct Tdemande_go {
+    bool ponder = false;
+    bool noeuds_donnes = false;
+    int64_t noeuds = 0;  // 0 when the word after "nodes" is no number
+    bool mat_donne = false;
+    int64_t mat = 0;
+    int64_t profondeur = 0;  // after "depth"; 0 when there is none
+    std::vector<std::string> coups_cherches;  // the words after "searchmoves"
+    std::string sans_ponder;                  // the line without its words "ponder"
+};
+
+Tdemande_go lit_demande_go(const std::string& entree) {
+    Tdemande_go d;
+    const std::vector<std::pair<size_t, size_t>> etendues = etendues_des_mots(entree);
+    const auto mot = [&](size_t k) {
+        return k < etendues.size() ? entree.substr(etendues[k].first, etendues[k].second)
+                                   : std::string();
+    };
+    std::string sans_ponder;
+    size_t copie_depuis = 0;
+    for (size_t k = 1; k < etendues.size(); k++) {
+        const std::string m = mot(k);
+        if (egal_sans_casse(m, "ponder")) {
+            d.ponder = true;
+            sans_ponder += entree.substr(copie_depuis, etendues[k].first - copie_depuis);
+            copie_depuis = etendues[k].first + etendues[k].second;
+        } else if (egal_sans_casse(m, "nodes") && !d.noeuds_donnes) {
+            d.noeuds_donnes = true;
+            nombre_entier(mot(k + 1), &d.noeuds);
+        } else if (egal_sans_casse(m, "mate") && !d.mat_donne) {
+            d.mat_donne = true;
+            nombre_entier(mot(k + 1), &d.mat);
+        } else if (egal_sans_casse(m, "depth") && d.profondeur == 0) {
+            nombre_entier(mot(k + 1), &d.profondeur);
+        } else if (egal_sans_casse(m, "searchmoves")) {
+            while (k + 1 < etendues.size() && !mot_cle_de_go(mot(k + 1))) {
+                d.coups_cherches.push_back(mot(++k));
+            }
+        }
+    }
+    d.sans_ponder = sans_ponder + entree.substr(copie_depuis);
+    return d;
+}
+
+// The moves that the words of a "searchmoves" list name, by their squares (the search
+// plays every promotion as a queen); words that name no move are left out.
+std::vector<Tcoup> coups_de_mots(const std::vector<std::string>& liste) {
+    std::vector<Tcoup> coups;
+    for (const std::string& m : liste) {
+        if (mot_de_coup(m)) coups.push_back(fait_coup(m[1] - '1', m[0] - 'a', m[3] - '1', m[2] - 'a'));
+    }
+    return coups;
+}
+
+// "go nodes N": searches at depths 1, 2, ... up to 19 (or the depth the line gives) until
+// the go has counted N horizon evaluations: the search in progress is then cut as "stop"
+// cuts it, so the go's "info" lines add up to exactly N. With the evaluations counted the
+// same whatever the memo holds, the output depends only on the position and N.
+void plan_noeuds(Tpartie* p, int64_t noeuds, int64_t profondeur_donnee) {
+    if (noeuds <= 0) {
+        p->profondeur = 1;
+        cherche(p, p->profondeur);
+        return;
+    }
+    const int64_t derniere = profondeur_donnee >= 1 ? std::min<int64_t>(profondeur_donnee, 19) : 19;
+    int64_t comptes = 0;
+    p->profondeur = 1;
+    for (;;) {
+        fixe_limite_de_noeuds(noeuds - comptes);
+        cherche(p, p->profondeur);
+        comptes += node;
+        p->profondeur++;
+        if (arret || sans_coup_legal(p) || comptes >= noeuds || p->profondeur > derniere) break;
+    }
+    leve_limite_de_noeuds();
+}
+
+// The letter of a promotion piece in a move's text.
+char lettre_de_promotion(int32_t piece) {
+    switch (piece) {
+        case CAVALIER:
+            return 'n';
+        case FOU:
+            return 'b';
+        case TOUR:
+            return 'r';
+        default:
+            return 'q';
+    }
+}
+
+// A move played on a board, a promoting pawn becoming the given piece (0: a queen).
+void joue_avec_promotion(Techiquier* e, Tcoup coup, int32_t promotion) {
+    execute_coup(e, coup);
+    if (promotion == 0) return;
+    int32_t& arrivee = e->cases[index_case(coup.ligne_arrivee, coup.colonne_arrivee)];
+    arrivee = promotion * signe(arrivee);
+}
+
+// The reply the engine expects to its move, for "bestmove ... ponder ...": the opponent's
+// best move by a search of three plies, which prints nothing. Empty when it has none.
+std::string reponse_attendue(const Tpartie* p, int32_t promotion) {
+    Techiquier apres;
+    copie_Techiquier(&p->echiquier, &apres);
+    joue_avec_promotion(&apres, p->coup, promotion);
+    const couleur autre = adversaire(p->camp);
+    Tliste liste;
+    init_liste(&liste);
+    generateur(&apres, autre, &liste);
+    enleve_pos_echec_rapide(&apres, &liste);
+    const Tcoup* choisi = liste;
+    int meilleur = autre * -50000;
+    for (const Tcoup* n = liste; n != nullptr; n = n->suivant) {
+        Techiquier copie;
+        copie_Techiquier(&apres, &copie);
+        execute_coup(&copie, *n);
+        const int v = alpha_beta(&copie, p->camp, 2, autre * 10000, autre * -10000);
+        if (autre * v > autre * meilleur) {
+            meilleur = v;
+            choisi = n;
+        }
+    }
+    const std::string texte = choisi == nullptr ? "" : texte_coup(&apres, *choisi);
+    total_destroy_liste(&liste);
+    return texte;
+}
+
+// The answer of every go: "bestmove", with the expected reply while the Ponder option is
+// on (`attendue` when the search knows it), and the move played on the game board.
+void repond(Tpartie* p, int32_t promotion = 0, const std::string& attendue = "") {
+    if (sans_coup_legal(p)) {
+        ecrit("bestmove 0000\n");
+        return;
+    }
+    if (promotion == 0 && est_promotion(&p->echiquier, p->coup)) promotion = DAME;
+    std::string texte = texte_coup(&p->echiquier, p->coup);
+    if (promotion != 0) texte.back() = lettre_de_promotion(promotion);
+    if (p->option_ponder) {
+        const std::string reponse = attendue.empty() ? reponse_attendue(p, promotion) : attendue;
+        if (!reponse.empty()) texte += " ponder " + reponse;
+    }
+    ecrit("bestmove %s\n", texte.c_str());
+    joue_sur_la_partie(p, p->coup, promotion);
 }
 
 // A fixed time per move: deepening from depth 5, cut a little before the time is up so
@@ -328,13 +497,46 @@ void plan_temps_fixe(Tpartie* p, int64_t debut, int64_t temps) {
     approfondit_depuis_5(p, debut, temps);
 }
 
+void commande_go(Tpartie* p, const std::string& entree);
+
+// "go ponder ...": the engine searches while the opponent thinks, as "go infinite" does,
+// and answers only after "stop" (at once, with the best move found) or after "ponderhit":
+// the move it pondered on was played, and the line without "ponder" then runs as a go line
+// of its own, its time counted from that moment.
+void reflechit(Tpartie* p, const std::string& sans_ponder) {
+    arret_sur_fin(true);
+    arret_sur_ponderhit(true);
+    p->profondeur = 1;
+    do {
+        cherche(p, p->profondeur);
+        p->profondeur++;
+    } while (!arret && !sans_coup_legal(p) && !fin_demandee());
+    // Nothing to search (no legal move): the answer waits all the same.
+    if (!arret && !fin_demandee()) attend_fin_de_reflexion();
+    arret_sur_ponderhit(false);
+    arret_sur_fin(false);
+    if (ponderhit_recu()) {
+        commande_go(p, sans_ponder);
+        return;
+    }
+    repond(p);
+}
+
 void commande_go(Tpartie* p, const std::string& entree) {
     const int64_t debut = maintenant_ms();
+    const Tdemande_go demande = lit_demande_go(entree);
+    p->coups_permis = coups_de_mots(demande.coups_cherches);
     scan_motif(entree, "go %s", &p->mot);
     // A search cut at once then answers the first legal move, not a move of the past.
     p->coup = aucun_coup();
+    if (demande.ponder) {
+        reflechit(p, demande.sans_ponder);
+        return;
+    }
     int64_t temps_fixe = 0;
-    if (egal_sans_casse(p->mot, "depth")) {
+    if (demande.noeuds_donnes) {
+        plan_noeuds(p, demande.noeuds, demande.profondeur);
+    } else if (egal_sans_casse(p->mot, "depth")) {
         int32_t* const cibles[] = {&p->profondeur};
         scan_motif(entree, "go depth %d", nullptr, cibles);
         // The root search gives its moves one ply less: the lowest depth has no such ply.
@@ -367,13 +569,27 @@ void commande_go(Tpartie* p, const std::string& entree) {
         approfondit_depuis_5(p);
     }
     leve_echeance();
+    repond(p);
+}
 
-    if (sans_coup_legal(p)) {
-        ecrit("bestmove 0000\n");
-        return;
+// "setoption name <name> [value <value>]": Ponder takes "true" or "false" (any case);
+// OwnBook and every other name change nothing.
+void commande_setoption(Tpartie* p, const std::string& entree) {
+    const std::vector<std::string> liste = mots(entree);
+    if (liste.size() < 2 || !egal_sans_casse(liste[1], "name")) return;
+    std::string nom, valeur;
+    bool dans_la_valeur = false;
+    for (size_t k = 2; k < liste.size(); k++) {
+        if (!dans_la_valeur && egal_sans_casse(liste[k], "value")) {
+            dans_la_valeur = true;
+            continue;
+        }
+        std::string& cible = dans_la_valeur ? valeur : nom;
+        cible += (cible.empty() ? "" : " ") + liste[k];
     }
-    ecrit("bestmove %s\n", texte_coup(&p->echiquier, p->coup).c_str());
-    joue_sur_la_partie(p, p->coup, est_promotion(&p->echiquier, p->coup) ? DAME : 0);
+    if (!egal_sans_casse(nom, "Ponder")) return;
+    if (egal_sans_casse(valeur, "true")) p->option_ponder = true;
+    if (egal_sans_casse(valeur, "false")) p->option_ponder = false;
 }
 
 void commande_perft(Tpartie* p, const std::string& entree) {
@@ -454,6 +670,8 @@ void init_partie(Tpartie* p) {
     p->mot.clear();
     p->historique.clear();
     p->depuis_fen = false;
+    p->option_ponder = false;
+    p->coups_permis.clear();
 }
 
 void uci() {
@@ -496,7 +714,7 @@ int traite_ligne(Tpartie* p, std::string entree) {
     } else if (egal_sans_casse(mot, "ucinewgame")) {
         ucinewgame(p);
     } else if (egal_sans_casse(mot, "setoption")) {
-        // The two options announced never change anything.
+        commande_setoption(p, entree);
     } else if (egal_sans_casse(mot, "position")) {
         commande_position(p, entree);
     } else if (egal_sans_casse(mot, "go")) {

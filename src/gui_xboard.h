@@ -32,6 +32,10 @@ struct Tpartie {
     // last "position fen" line when `depuis_fen` is set.
     std::vector<Tcoup_joue> historique;
     bool depuis_fen;
+    // The Ponder option: "bestmove" then names the reply the engine expects.
+    bool option_ponder;
+    // The root moves of the running "go" ("searchmoves"); empty: all of them.
+    std::vector<Tcoup> coups_permis;
 };
 
 void init_partie(Tpartie* partie);

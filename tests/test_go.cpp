@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ai.h"
+#include "ai_memoire.h"
 #include "aide_tests.h"
 #include "divers.h"
 #include "gui_xboard.h"
@@ -29,6 +30,15 @@ std::string commande(Tpartie* p, const std::string& ligne, const std::string& at
     Console console(attente);
     traite_ligne(p, ligne);
     return console.texte();
+}
+
+// One go line on a fresh game set up by a position line; returns what the go printed.
+std::string commande_sur(const std::string& position, const std::string& go,
+                         const std::string& attente = "") {
+    Tpartie p;
+    init_partie(&p);
+    commande(&p, position);
+    return commande(&p, go, attente);
 }
 
 // A board from eight rows of text, rank 8 first: "KQRBNP" white, lower case black, '.'
@@ -208,14 +218,20 @@ INSTANTIATE_TEST_SUITE_P(
         Tcas_plan{"go INFINITE", NOIR, {1, 2}, -1, -1, 3},
         Tcas_plan{"GO depth 3", BLANC, DEPUIS_5, -1, -1, 7},
         Tcas_plan{"go", BLANC, DEPUIS_5, -1, -1, 7},
-        Tcas_plan{"go ponder", NOIR, DEPUIS_5, -1, -1, 7},
+        // Pondering searches as "go infinite" until "stop".
+        Tcas_plan{"go ponder", NOIR, {1, 2}, -1, -1, 3},
         Tcas_plan{"go movetime 1000", BLANC, DEPUIS_5, -1, -1, 7},
-        Tcas_plan{"go ponder MoveTime 900 nodes 5", NOIR, DEPUIS_5, -1, -1, 7},
+        Tcas_plan{"go ponder MoveTime 900 nodes 5", NOIR, {1, 2}, -1, -1, 3},
         // No time at all: one search of one ply.
         Tcas_plan{"go movetime 0", BLANC, {1}, -1, -1, 1},
         Tcas_plan{"go movetime -40", NOIR, {1}, -1, -1, 1},
         Tcas_plan{"go movetime", BLANC, DEPUIS_5, -1, -1, 7},
-        Tcas_plan{"go nodes 100", BLANC, DEPUIS_5, -1, -1, 7},
+        // A node limit deepens from one ply; no limit to count to: one search of one ply.
+        Tcas_plan{"go nodes 100", BLANC, {1, 2}, -1, -1, 3},
+        // One root move: the three harmless lines let three searches end.
+        Tcas_plan{"go wtime 9 btime 9 NODES 100 searchmoves a1a2", BLANC, {1, 2, 3, 4}, -1, -1, 5},
+        Tcas_plan{"go nodes 0", NOIR, {1}, -1, -1, 1},
+        Tcas_plan{"go nodes many", BLANC, {1}, -1, -1, 1},
         Tcas_plan{"go btime 300000 wtime 300000 movestogo 40", BLANC, DEPUIS_5, -1, -1, 7}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -380,6 +396,83 @@ TEST(Go, PromotionRepondueAvecQ) {
     EXPECT_EQ(infos(sortie).at(0).pv, "a7a8q");
     EXPECT_EQ(p.echiquier.cases[index_case(7, 0)], DAME);
     EXPECT_EQ(p.camp, NOIR);
+}
+
+// The output of a go line without its times, which alone may change from run to run.
+std::string sans_temps(const std::string& sortie) {
+    std::string texte;
+    for (const std::string& l : lignes(sortie)) {
+        const size_t t = l.find(" time ");
+        const size_t s = l.find(" score ");
+        texte += (t == std::string::npos || s == std::string::npos ? l : l.substr(0, t) + l.substr(s)) + "\n";
+    }
+    return texte;
+}
+
+// A node limit ends the go at exactly N evaluations, with the same output whether the memo
+// is cold, warm from the same search or from others, or off.
+TEST(Go, NoeudsExactsQuelleQueSoitLaMemoire) {
+    const std::string espagnole =
+        "position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7";
+    for (const std::string go : {"go nodes 1", "go nodes 20", "go nodes 777", "go nodes 20000",
+                                 "go nodes 300000", "go searchmoves d2d4 c2c3 nodes 50000"}) {
+        std::string premiere;
+        for (int essai = 0; essai < 4; essai++) {
+            if (essai == 0) vide_memoire();
+            memoire_active(essai != 3);
+            if (essai == 2) commande_sur(espagnole, "go depth 6");  // the memo warm from elsewhere
+            const std::string sortie = commande_sur(espagnole, go);
+            long long total = 0;
+            for (const Tinfo& i : infos(sortie)) total += i.noeuds;
+            EXPECT_EQ(std::to_string(total), go.substr(go.rfind(' ') + 1)) << go << "\n" << sortie;
+            if (essai == 0) premiere = sans_temps(sortie);
+            EXPECT_EQ(sans_temps(sortie), premiere) << go << ", memo " << essai;
+        }
+        memoire_active(true);
+    }
+    // The depth the line gives comes first.
+    EXPECT_EQ(profondeurs(commande_sur("position fen 7k/8/8/8/8/8/8/K7 w - - 0 1",
+                                       "go depth 3 nodes 100000")),
+              (std::vector<int>{1, 2, 3}));
+}
+
+// "searchmoves": only the legal moves listed, the others ignored; none legal, all moves.
+TEST(Go, CoupsCherches) {
+    const std::string debut = "position startpos";
+    // The whole root answers b1c3 at this depth.
+    EXPECT_EQ(derniere_ligne(commande_sur(debut, "go depth 4 searchmoves e2e4 d2d4 e2e5 xyz")),
+              "bestmove e2e4");
+    EXPECT_EQ(derniere_ligne(commande_sur(debut, "go depth 1 searchmoves a2a3")), "bestmove a2a3");
+    EXPECT_EQ(sans_temps(commande_sur(debut, "go depth 3 searchmoves e2e5 e7e5")),
+              sans_temps(commande_sur(debut, "go depth 3")));
+    EXPECT_EQ(derniere_ligne(commande_sur(debut, "go infinite searchmoves h2h3", "stop\n")),
+              "bestmove h2h3");
+}
+
+// "go ponder": no answer before "ponderhit" or "stop". After "ponderhit" the line without
+// "ponder" runs from that moment: here the clock plan's one search of five plies.
+TEST(Go, ReflexionPuisPonderhitOuStop) {
+    Tpartie p = partie_sur(ROIS_SEULS, BLANC);
+    const std::string sortie = commande(&p, "go ponder wtime 60000 btime 60000", "ponderhit\n");
+    Tpartie q = partie_sur(ROIS_SEULS, BLANC);
+    const std::string attendu = commande(&q, "go wtime 60000 btime 60000");
+    ASSERT_EQ(profondeurs(sortie), (std::vector<int>{1, 5})) << sortie;
+    EXPECT_EQ(sans_temps(sortie).substr(sans_temps(sortie).find("info depth 5")), sans_temps(attendu));
+    EXPECT_EQ(p.camp, NOIR);
+
+    // With the Ponder option on, the answer names the reply it expects; a stop answers at
+    // once. With no legal move the answer waits all the same, and "isready" is answered.
+    Tpartie r = partie_sur(ROIS_SEULS, BLANC);
+    commande(&r, "setoption name Ponder value true");
+    EXPECT_EQ(derniere_ligne(commande(&r, "go ponder", "stop\n")), "bestmove a1b2 ponder h8g8");
+    commande(&r, "setoption name Ponder value false");
+    EXPECT_EQ(derniere_ligne(commande(&r, "go depth 1")), "bestmove h8g8");
+    Tpartie pat = partie_sur({".......k", "........", "......Q.", "........", "........",
+                              "........", "........", "K......."},
+                             NOIR);
+    EXPECT_EQ(lignes(commande(&pat, "go ponder", "isready\nstop\n")),
+              (std::vector<std::string>{"info depth 1 nodes 0 time 0 nps 0 score cp 0 pv 0000",
+                                        "readyok", "bestmove 0000"}));
 }
 
 }  // namespace

@@ -444,3 +444,33 @@ TEST(Chronometre, HorlogeRespectee) {
     }
     quitte(&m);
 }
+
+// "go ponder" answers nothing while the opponent thinks, "isready" aside. "stop" then
+// answers at once; "ponderhit" turns it into the plan of its clock, timed from the
+// ponderhit and never past half of the clock (here 1.5 s: one search of four plies). With
+// the Ponder option on, the answer names the expected reply.
+TEST(Chronometre, ReflexionJusquAStopOuPonderhit) {
+    Tmoteur m = lance_moteur();
+    Tgarde_moteur garde{&m};
+    prepare_moteur(&m);
+    envoie(&m, "setoption name Ponder value true\n");
+    for (const std::string fin : {"stop\n", "ponderhit\n"}) {
+        envoie(&m, "position startpos moves " + ESPAGNOLE +
+                       "\ngo ponder wtime 1500 btime 1500 winc 0 binc 0 movestogo 1\n");
+        usleep(400000);
+        envoie(&m, "isready\n");
+        std::vector<std::string> lues;
+        ASSERT_TRUE(attend_ligne(&m, "readyok", &lues, 10000));
+        for (const std::string& l : lues) EXPECT_EQ(l.rfind("bestmove", 0), std::string::npos) << l;
+        lues.clear();
+        const int64_t delai = delai_de_reponse(&m, fin, &lues);
+        ASSERT_GE(delai, 0) << fin;
+        EXPECT_LT(delai, fin == "stop\n" ? 250 : 750) << fin;
+        verifie_reponse(ESPAGNOLE, lues);
+        EXPECT_NE(lues.back().find(" ponder "), std::string::npos) << lues.back();
+        if (fin == "ponderhit\n") {
+            EXPECT_EQ(mot_apres(lues[lues.size() - 2], "depth "), "4");
+        }
+    }
+    quitte(&m);
+}
