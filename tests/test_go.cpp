@@ -473,6 +473,16 @@ TEST(Go, ReflexionPuisPonderhitOuStop) {
     EXPECT_EQ(lignes(commande(&pat, "go ponder", "isready\nstop\n")),
               (std::vector<std::string>{"info depth 1 nodes 0 time 0 nps 0 score cp 0 pv 0000",
                                         "readyok", "bestmove 0000"}));
+
+    // A ponder line that arrived during a search, its "ponderhit" behind it: both wait for
+    // the loop, and the ponder's search then hears the ponderhit.
+    Tpartie s = partie_sur(ROIS_SEULS, BLANC);
+    Console console("go ponder depth 2\nponderhit\n");
+    traite_ligne(&s, "go depth 1");
+    std::string suite;
+    ASSERT_TRUE(lit_commande(&suite));
+    traite_ligne(&s, suite);
+    EXPECT_EQ(profondeurs(console.texte()), (std::vector<int>{1, 1, 2})) << console.texte();
 }
 
 }  // namespace
