@@ -188,6 +188,25 @@ inline bool perft_arbitre(Tarbitre* a, const std::string& coups, int profondeur,
                                delai_ms);
 }
 
+// Runs "go <limites>" after a position line; *mat gets the last "score mate" before
+// "bestmove" (moves of the side to move, negative when it is the one mated), 0 when the
+// last score is not a mate. False when "bestmove" does not come.
+inline bool mat_arbitre_apres(Tarbitre* a, const std::string& position, const std::string& limites,
+                              int* mat, int delai_ms = 60000) {
+    arbitre_envoie(a, position + "go " + limites + "\n");
+    *mat = 0;
+    std::string ligne;
+    while (arbitre_lit_ligne(a, &ligne, delai_ms)) {
+        if (ligne.rfind("bestmove", 0) == 0) return true;
+        const size_t score = ligne.find(" score ");
+        if (score == std::string::npos || ligne.find("bound") != std::string::npos) continue;
+        *mat = ligne.compare(score, 12, " score mate ") == 0
+                   ? std::atoi(ligne.c_str() + score + 12)
+                   : 0;
+    }
+    return false;
+}
+
 // The legal moves after the game `coups`, in UCI text (promotions carry their letter).
 inline bool coups_legaux_arbitre(Tarbitre* a, const std::string& coups,
                                  std::set<std::string>* legaux) {
