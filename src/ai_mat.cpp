@@ -609,6 +609,7 @@ bool defense(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, 
 
 // The mating side to move: whether it mates within n moves.
 bool attaque(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, int pli) {
+    if (compte_noeud(x)) return false;
     const couleur c = x->attaquant;
     Tposition p;
     analyse(e, c, ensembles, &p);
@@ -616,7 +617,6 @@ bool attaque(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, 
         Tcoup_mat coup;
         return mat_en_un(x, e, p, &coup);
     }
-    if (compte_noeud(x)) return false;
     const Tcle_mat cle = cle_de(e, c);
     const Tentree_mat* entree = trouve(cle);
     if (entree != nullptr && entree->mat <= n) return true;
@@ -728,6 +728,16 @@ void ordonne_racine(const Techiquier* e, const Tposition& p, Tcontexte* x,
 }
 
 }  // namespace
+
+std::string texte_coup_promu(Tcoup_promu coup) {
+    const Tcoup& c = coup.coup;
+    std::string texte = {
+        static_cast<char>('a' + c.colonne_depart), static_cast<char>('1' + c.ligne_depart),
+        static_cast<char>('a' + c.colonne_arrivee), static_cast<char>('1' + c.ligne_arrivee)};
+    if (coup.promotion >= CAVALIER && coup.promotion <= DAME)
+        texte += "nbrq"[coup.promotion - CAVALIER];
+    return texte;
+}
 
 void joue_coup_promu(Techiquier* echiquier, Tcoup_promu coup) {
     const int index = index_case(coup.coup.ligne_arrivee, coup.coup.colonne_arrivee);

@@ -5,6 +5,7 @@
 #define QUORVIK_AI_MAT_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "primitives.h"
@@ -30,6 +31,9 @@ struct Tresultat_mat {
 // only with its whole line.
 Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
                           const std::vector<Tcoup_promu>& racine);
+
+// The move as the protocol writes it: four characters, and the promotion piece's letter.
+std::string texte_coup_promu(Tcoup_promu coup);
 
 // The board after a move with its promotion piece: execute_coup, then the promoted pawn's
 // square becomes the piece asked for (counts untouched, as for the game's own moves).
