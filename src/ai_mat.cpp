@@ -766,7 +766,10 @@ Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
     Tresultat_mat resultat{0, {}, 0, false};
     arret = 0;
     prepare_table();
-    const auto x = std::make_unique<Tcontexte>();
+    // Left uninitialised: a ply's moves are written before they are read, and the pages of
+    // the plies a search never reaches are never touched.
+    const std::unique_ptr<Tcontexte> x(new Tcontexte);
+    x->noeuds = 0;
     x->attaquant = c;
     for (auto& tueurs : x->tueurs) tueurs[0] = tueurs[1] = AUCUN_COUP;
     Tposition p;
