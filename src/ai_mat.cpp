@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "ai.h"
 #include "ai_memoire.h"
@@ -340,11 +340,8 @@ uint32_t generation = 0;
 void prepare_table() {
     if (!allocation_essayee) {
         allocation_essayee = true;
-        void* bloc = std::aligned_alloc(alignof(Tentree_mat), ENTREES * sizeof(Tentree_mat));
-        if (bloc != nullptr) {
-            std::memset(bloc, 0, ENTREES * sizeof(Tentree_mat));
-            table = static_cast<Tentree_mat*>(bloc);
-        }
+        // Zeroed: an entry of generation 0 is empty. Without the memory, no table.
+        table = new (std::nothrow) Tentree_mat[ENTREES]();
     }
     generation++;
 }
