@@ -24,11 +24,11 @@ struct Tresultat_mat {
     bool interrompu;                 // ended by `arret` ("stop", "quit", a time limit)
 };
 
-// Mates in 1, 2, ..., coups_max for side c on the board: the shortest found. `racine`, when
-// not empty, restricts the first move to those moves (legal ones; a promotion given with 0
-// is a queen's). The search polls the input as the other searches do; once `arret` is
-// raised it returns at once with `interrompu`, and with no mate, since a mate is reported
-// only with its whole line.
+// Mates in 1, 2, ..., coups_max (at most 100) for side c on the board: the shortest found.
+// `racine`, when not empty, restricts the first move to those moves (legal ones; a
+// promotion given with 0 is a queen's). The search polls the input as the other searches
+// do; once `arret` is raised it returns at once with `interrompu`, and with no mate, since
+// a mate is reported only with its whole line.
 Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
                           const std::vector<Tcoup_promu>& racine);
 
