@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "ai.h"
 #include "ai_memoire.h"
@@ -105,14 +105,13 @@ struct Tcoup_mat {
     uint8_t depart;
     uint8_t arrivee;
     int8_t promotion;
-    uint8_t rien;
 };
 
 bool meme_coup(Tcoup_mat a, Tcoup_mat b) {
     return a.depart == b.depart && a.arrivee == b.arrivee && a.promotion == b.promotion;
 }
 
-constexpr Tcoup_mat AUCUN_COUP = {0, 0, -1, 0};
+constexpr Tcoup_mat AUCUN_COUP = {0, 0, -1};
 
 // Far above the legal moves of any position a FEN can give (at most 16 pieces a side).
 constexpr int COUPS_MAX = 2 * MOITIE_COUPS + 96;
@@ -164,7 +163,8 @@ struct Tposition {
     Tbits parades;
 };
 
-void analyse(const Techiquier* e, couleur c, Tposition* p) {
+void analyse(const Techiquier* e, couleur c, const Tcamps& ensembles, Tposition* p) {
+    p->ensembles = ensembles;
     analyse_surete(e, c, p->ensembles, &p->surete);
     p->parades = ~Tbits{0};
     if (!p->surete.en_echec || p->surete.roi < 0) return;
@@ -251,11 +251,11 @@ int genere_legaux(const Techiquier* e, couleur c, const Tposition& p, Tcoup_mat*
         const Tdeplacement d = coups.tampon[i];
         if (!est_legal(e, c, p, d)) continue;
         if (!est_promotion(e, d)) {
-            sortie[n++] = {d.depart, d.arrivee, 0, 0};
+            sortie[n++] = {d.depart, d.arrivee, 0};
             continue;
         }
-        for (const int32_t piece : PROMOTIONS) {
-            sortie[n++] = {d.depart, d.arrivee, static_cast<int8_t>(piece), 0};
+        for (const int32_t promue : PROMOTIONS) {
+            sortie[n++] = {d.depart, d.arrivee, static_cast<int8_t>(promue)};
         }
     }
     return n;
@@ -340,11 +340,8 @@ uint32_t generation = 0;
 void prepare_table() {
     if (!allocation_essayee) {
         allocation_essayee = true;
-        void* bloc = std::aligned_alloc(alignof(Tentree_mat), ENTREES * sizeof(Tentree_mat));
-        if (bloc != nullptr) {
-            std::memset(bloc, 0, ENTREES * sizeof(Tentree_mat));
-            table = static_cast<Tentree_mat*>(bloc);
-        }
+        // Zeroed: an entry of generation 0 is empty. Without the memory, no table.
+        table = new (std::nothrow) Tentree_mat[ENTREES]();
     }
     generation++;
 }
@@ -476,10 +473,10 @@ void ordonne_attaque(const Techiquier* e, const Tposition& p, const Tcontexte* x
             if (!peut_donner_echec(e, c, coup, roi)) continue;
             Techiquier apres;
             joue(e, coup, &apres);
+            const Tcamps suite = camps_apres(p.ensembles, e, {coup.depart, coup.arrivee}, &apres);
+            if (!echec_apres(&apres, -c, suite)) continue;
             Tposition q;
-            q.ensembles = camps_apres(p.ensembles, e, {coup.depart, coup.arrivee}, &apres);
-            if (!echec_apres(&apres, -c, q.ensembles)) continue;
-            analyse(&apres, -c, &q);
+            analyse(&apres, -c, suite, &q);
             Tcoup_mat reponses[COUPS_MAX];
             o->rangs[i] += 1100 - std::min(99, genere_legaux(&apres, -c, q, reponses));
         }
@@ -504,11 +501,11 @@ void ordonne_defense(const Techiquier* e, couleur c, const Tcoup_mat* essayes, i
     for (int i = coups.debut; i < coups.fin; i++) {
         const Tdeplacement d = coups.tampon[i];
         if (!est_promotion(e, d)) {
-            ajoute({d.depart, d.arrivee, 0, 0});
+            ajoute({d.depart, d.arrivee, 0});
             continue;
         }
-        for (const int32_t piece : PROMOTIONS) {
-            ajoute({d.depart, d.arrivee, static_cast<int8_t>(piece), 0});
+        for (const int32_t promue : PROMOTIONS) {
+            ajoute({d.depart, d.arrivee, static_cast<int8_t>(promue)});
         }
     }
 }
@@ -518,11 +515,11 @@ bool donne_mat(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, Tcoup
     const couleur c = x->attaquant;
     Techiquier apres;
     joue(e, coup, &apres);
-    Tposition q;
-    q.ensembles = camps_apres(ensembles, e, {coup.depart, coup.arrivee}, &apres);
-    if (!echec_apres(&apres, -c, q.ensembles)) return false;
+    const Tcamps suite = camps_apres(ensembles, e, {coup.depart, coup.arrivee}, &apres);
+    if (!echec_apres(&apres, -c, suite)) return false;
     if (compte_noeud(x)) return false;
-    analyse(&apres, -c, &q);
+    Tposition q;
+    analyse(&apres, -c, suite, &q);
     return !a_une_parade(&apres, -c, q);
 }
 
@@ -539,7 +536,7 @@ bool mat_en_un(Tcontexte* x, const Techiquier* e, const Tposition& p, Tcoup_mat*
         bool legal_vu = false;
         for (int k = 0; k < (promotion ? 4 : 1); k++) {
             const Tcoup_mat coup = {d.depart, d.arrivee,
-                                    static_cast<int8_t>(promotion ? PROMOTIONS[k] : 0), 0};
+                                    static_cast<int8_t>(promotion ? PROMOTIONS[k] : 0)};
             if (!peut_donner_echec(e, c, coup, roi)) continue;
             if (!legal_vu) {
                 if (!est_legal(e, c, p, d)) break;
@@ -568,8 +565,7 @@ bool defense(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, 
     if (entree != nullptr && entree->mat <= n) return true;
     if (entree != nullptr && entree->sans_mat >= n) return false;
     Tposition p;
-    p.ensembles = ensembles;
-    analyse(e, c, &p);
+    analyse(e, c, ensembles, &p);
     bool legal_vu = false;
     // Whether the reply is legal and leaves no mate within n.
     const auto refute = [&](Tcoup_mat coup) {
@@ -610,15 +606,14 @@ bool defense(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, 
 
 // The mating side to move: whether it mates within n moves.
 bool attaque(Tcontexte* x, const Techiquier* e, const Tcamps& ensembles, int n, int pli) {
+    if (compte_noeud(x)) return false;
     const couleur c = x->attaquant;
     Tposition p;
-    p.ensembles = ensembles;
-    analyse(e, c, &p);
+    analyse(e, c, ensembles, &p);
     if (n == 1) {
         Tcoup_mat coup;
         return mat_en_un(x, e, p, &coup);
     }
-    if (compte_noeud(x)) return false;
     const Tcle_mat cle = cle_de(e, c);
     const Tentree_mat* entree = trouve(cle);
     if (entree != nullptr && entree->mat <= n) return true;
@@ -657,8 +652,7 @@ bool ligne_defense(Tcontexte* x, const Techiquier* e, int n, int pli,
                    std::vector<Tcoup_promu>* ligne) {
     const couleur c = -x->attaquant;
     Tposition p;
-    p.ensembles = camps(e);
-    analyse(e, c, &p);
+    analyse(e, c, camps(e), &p);
     std::vector<Tcoup_mat> coups(COUPS_MAX);
     const int nombre = genere_legaux(e, c, p, coups.data());
     for (int i = 0; i < nombre; i++) {
@@ -680,8 +674,7 @@ bool ligne_defense(Tcontexte* x, const Techiquier* e, int n, int pli,
 bool ligne_attaque(Tcontexte* x, const Techiquier* e, int n, int pli,
                    std::vector<Tcoup_promu>* ligne) {
     Tposition p;
-    p.ensembles = camps(e);
-    analyse(e, x->attaquant, &p);
+    analyse(e, x->attaquant, camps(e), &p);
     Tcoup_mat coup;
     if (n == 1) {
         if (!mat_en_un(x, e, p, &coup)) return false;
@@ -708,9 +701,9 @@ Tcoup_mat vers_coup_mat(const Techiquier* e, Tcoup_promu coup) {
     const Tcoup& c = coup.coup;
     const Tdeplacement d = {static_cast<uint8_t>(index_case(c.ligne_depart, c.colonne_depart)),
                             static_cast<uint8_t>(index_case(c.ligne_arrivee, c.colonne_arrivee))};
-    int32_t piece = 0;
-    if (est_promotion(e, d)) piece = coup.promotion != 0 ? coup.promotion : DAME;
-    return {d.depart, d.arrivee, static_cast<int8_t>(piece), 0};
+    int32_t promue = 0;
+    if (est_promotion(e, d)) promue = coup.promotion != 0 ? coup.promotion : DAME;
+    return {d.depart, d.arrivee, static_cast<int8_t>(promue)};
 }
 
 // The first moves in the search's order, only those of `racine` when it is not empty.
@@ -733,6 +726,16 @@ void ordonne_racine(const Techiquier* e, const Tposition& p, Tcontexte* x,
 
 }  // namespace
 
+std::string texte_coup_promu(Tcoup_promu coup) {
+    const Tcoup& c = coup.coup;
+    std::string texte = {
+        static_cast<char>('a' + c.colonne_depart), static_cast<char>('1' + c.ligne_depart),
+        static_cast<char>('a' + c.colonne_arrivee), static_cast<char>('1' + c.ligne_arrivee)};
+    if (coup.promotion >= CAVALIER && coup.promotion <= DAME)
+        texte += "nbrq"[coup.promotion - CAVALIER];
+    return texte;
+}
+
 void joue_coup_promu(Techiquier* echiquier, Tcoup_promu coup) {
     const int index = index_case(coup.coup.ligne_arrivee, coup.coup.colonne_arrivee);
     execute_coup(echiquier, coup.coup);
@@ -742,8 +745,7 @@ void joue_coup_promu(Techiquier* echiquier, Tcoup_promu coup) {
 
 std::vector<Tcoup_promu> coups_legaux_complets(const Techiquier* echiquier, couleur c) {
     Tposition p;
-    p.ensembles = camps(echiquier);
-    analyse(echiquier, c, &p);
+    analyse(echiquier, c, camps(echiquier), &p);
     std::vector<Tcoup_mat> coups(COUPS_MAX);
     const int n = genere_legaux(echiquier, c, p, coups.data());
     std::vector<Tcoup_promu> legaux;
@@ -761,12 +763,14 @@ Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
     Tresultat_mat resultat{0, {}, 0, false};
     arret = 0;
     prepare_table();
-    const auto x = std::make_unique<Tcontexte>();
+    // Left uninitialised: a ply's moves are written before they are read, and the pages of
+    // the plies a search never reaches are never touched.
+    const std::unique_ptr<Tcontexte> x(new Tcontexte);
+    x->noeuds = 0;
     x->attaquant = c;
     for (auto& tueurs : x->tueurs) tueurs[0] = tueurs[1] = AUCUN_COUP;
     Tposition p;
-    p.ensembles = camps(echiquier);
-    analyse(echiquier, c, &p);
+    analyse(echiquier, c, camps(echiquier), &p);
     // Mates in 1, 2, ...: the first found is the shortest.
     bool trouve_mat = false;
     for (int n = 1; n <= std::min(coups_max, COUPS_MAX_CHERCHES) && !trouve_mat; n++) {

@@ -5,6 +5,7 @@
 #define QUORVIK_AI_MAT_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "primitives.h"
@@ -23,13 +24,16 @@ struct Tresultat_mat {
     bool interrompu;                 // ended by `arret` ("stop", "quit", a time limit)
 };
 
-// Mates in 1, 2, ..., coups_max for side c on the board: the shortest found. `racine`, when
-// not empty, restricts the first move to those moves (legal ones; a promotion given with 0
-// is a queen's). The search polls the input as the other searches do; once `arret` is
-// raised it returns at once with `interrompu`, and with no mate, since a mate is reported
-// only with its whole line.
+// Mates in 1, 2, ..., coups_max (at most 100) for side c on the board: the shortest found.
+// `racine`, when not empty, restricts the first move to those moves (legal ones; a
+// promotion given with 0 is a queen's). The search polls the input as the other searches
+// do; once `arret` is raised it returns at once with `interrompu`, and with no mate, since
+// a mate is reported only with its whole line.
 Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
                           const std::vector<Tcoup_promu>& racine);
+
+// The move as the protocol writes it: four characters, and the promotion piece's letter.
+std::string texte_coup_promu(Tcoup_promu coup);
 
 // The board after a move with its promotion piece: execute_coup, then the promoted pawn's
 // square becomes the piece asked for (counts untouched, as for the game's own moves).

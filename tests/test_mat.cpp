@@ -66,18 +66,9 @@ const Tcas_mat CAS[] = {
     {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 2, 0},                          // stalemated
 };
 
-std::string texte_promu(const Tcoup_promu& coup) {
-    const Tcoup& c = coup.coup;
-    std::string texte = {
-        static_cast<char>('a' + c.colonne_depart), static_cast<char>('1' + c.ligne_depart),
-        static_cast<char>('a' + c.colonne_arrivee), static_cast<char>('1' + c.ligne_arrivee)};
-    if (coup.promotion != 0) texte += " pknbrq"[coup.promotion];
-    return texte;
-}
-
 std::vector<std::string> textes(const std::vector<Tcoup_promu>& coups) {
     std::vector<std::string> liste;
-    for (const Tcoup_promu& coup : coups) liste.push_back(texte_promu(coup));
+    for (const Tcoup_promu& coup : coups) liste.push_back(texte_coup_promu(coup));
     return liste;
 }
 
@@ -115,11 +106,11 @@ TEST(Mat, PlusCourtMatEtSaLigne) {
                 EXPECT_EQ(std::set<std::string>(legaux.begin(), legaux.end()), selon_arbitre)
                     << "after" << joues;
             }
-            EXPECT_NE(std::find(legaux.begin(), legaux.end(), texte_promu(coup)), legaux.end())
-                << texte_promu(coup) << " after" << joues;
+            EXPECT_NE(std::find(legaux.begin(), legaux.end(), texte_coup_promu(coup)), legaux.end())
+                << texte_coup_promu(coup) << " after" << joues;
             joue_coup_promu(&e, coup);
             c = adversaire(c);
-            joues += (joues.empty() ? " moves " : " ") + texte_promu(coup);
+            joues += (joues.empty() ? " moves " : " ") + texte_coup_promu(coup);
         }
         if (cas.mat > 0) {
             EXPECT_TRUE(coups_legaux_complets(&e, c).empty());
@@ -147,7 +138,7 @@ TEST(Mat, PremiersCoupsImposes) {
     ASSERT_TRUE(lit_fen_texte("6nb/5Ppk/6pp/8/8/8/8/K7 w - - 0 1", &e, &c));
     std::vector<Tcoup_promu> sauf_le_mat;
     for (const Tcoup_promu& coup : coups_legaux_complets(&e, c)) {
-        if (texte_promu(coup) != "f7f8n") sauf_le_mat.push_back(coup);
+        if (texte_coup_promu(coup) != "f7f8n") sauf_le_mat.push_back(coup);
     }
     ASSERT_EQ(sauf_le_mat.size(), 10u);  // f8 and fxg8 four ways each, three king moves, less one
     EXPECT_EQ(cherche_mat(&e, c, 1, {}).coups, 1);
