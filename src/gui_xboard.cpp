@@ -4,7 +4,8 @@
 //                  Ponder (fixed, never changed), "uciok"
 //   isready     -> "readyok"
 //   ucinewgame  -> new game: initial position, white to move
-//   setoption   -> accepted and ignored
+//   setoption   -> "setoption name Ponder value true|false": with Ponder on, "bestmove"
+//                  names the expected reply ("bestmove m ponder r"); other options: nothing
 //   position    -> "position startpos [moves m1 m2 ...]": sets the game on the board; the
 //                  first list of a game is played whole, afterwards only its last move when
 //                  the rest is the game already on the board (else the list is replayed);
@@ -15,12 +16,15 @@
 //                  whole ("Commande non reconnue") and changes nothing
 //   go          -> "go depth N" | "go infinite" | "go wtime W btime B [winc I binc I]
 //                  [movestogo M]" | "go movestogo M btime B wtime W" (never past half of
-//                  the clock) | "go movetime N" (answers within N ms) | "go" (deepening):
+//                  the clock) | "go movetime N" (answers within N ms) | "go nodes N"
+//                  (exactly N evaluations) | "go mate N" (the shortest mate, or a sentence
+//                  and a one-ply answer) | "go ponder ..." (no answer before "stop" or
+//                  "ponderhit") | "go" (deepening); "searchmoves m1 m2 ..." with any form:
 //                  one "info ..." line per search, then "bestmove m" ("0000" when there is
 //                  no legal move); m is played on the board
 //   perft       -> "perft [depth N]": "d > count" for d = 1..N (N = 4 by default)
 //   chess       -> the board as a grid of piece codes
-//   stop, ponderhit, test -> nothing (outside a search)
+//   stop, ponderhit, test -> nothing (outside a search; "ponderhit" ends a "go ponder")
 //   quit        -> ends the loop; so does the end of input
 //   other words -> "Commande non reconnue"
 // While a search runs, input is still read: "stop" ends the search at once (the answer is
@@ -41,6 +45,7 @@
 #endif
 
 #include "ai.h"
+#include "ai_mat.h"
 #include "divers.h"
 #include "primitives_fen.h"
 #include "primitives_listes.h"
@@ -416,34 +421,12 @@ void plan_noeuds(Tpartie* p, int64_t noeuds, int64_t profondeur_donnee) {
     leve_limite_de_noeuds();
 }
 
-// The letter of a promotion piece in a move's text.
-char lettre_de_promotion(int32_t piece) {
-    switch (piece) {
-        case CAVALIER:
-            return 'n';
-        case FOU:
-            return 'b';
-        case TOUR:
-            return 'r';
-        default:
-            return 'q';
-    }
-}
-
-// A move played on a board, a promoting pawn becoming the given piece (0: a queen).
-void joue_avec_promotion(Techiquier* e, Tcoup coup, int32_t promotion) {
-    execute_coup(e, coup);
-    if (promotion == 0) return;
-    int32_t& arrivee = e->cases[index_case(coup.ligne_arrivee, coup.colonne_arrivee)];
-    arrivee = promotion * signe(arrivee);
-}
-
 // The reply the engine expects to its move, for "bestmove ... ponder ...": the opponent's
 // best move by a search of three plies, which prints nothing. Empty when it has none.
 std::string reponse_attendue(const Tpartie* p, int32_t promotion) {
     Techiquier apres;
     copie_Techiquier(&p->echiquier, &apres);
-    joue_avec_promotion(&apres, p->coup, promotion);
+    joue_coup_promu(&apres, Tcoup_promu{p->coup, promotion});
     const couleur autre = adversaire(p->camp);
     Tliste liste;
     init_liste(&liste);
@@ -474,8 +457,7 @@ void repond(Tpartie* p, int32_t promotion = 0, const std::string& attendue = "")
         return;
     }
     if (promotion == 0 && est_promotion(&p->echiquier, p->coup)) promotion = DAME;
-    std::string texte = texte_coup(&p->echiquier, p->coup);
-    if (promotion != 0) texte.back() = lettre_de_promotion(promotion);
+    std::string texte = texte_coup_promu(Tcoup_promu{p->coup, promotion});
     if (p->option_ponder) {
         const std::string reponse = attendue.empty() ? reponse_attendue(p, promotion) : attendue;
         if (!reponse.empty()) texte += " ponder " + reponse;
@@ -495,6 +477,58 @@ void plan_temps_fixe(Tpartie* p, int64_t debut, int64_t temps) {
     const int64_t marge = std::min<int64_t>(50, temps / 2);
     fixe_echeance(debut + temps - marge);
     approfondit_depuis_5(p, debut, temps);
+}
+
+// The legal moves that the words of a "searchmoves" list name, with their promotion piece
+// (no letter: a queen).
+std::vector<Tcoup_promu> coups_promus_de_mots(const Tpartie* p,
+                                              const std::vector<std::string>& liste) {
+    std::vector<Tcoup_promu> coups;
+    for (const Tcoup_promu& legal : coups_legaux_complets(&p->echiquier, p->camp)) {
+        const bool cite = std::any_of(liste.begin(), liste.end(), [&](const std::string& m) {
+            if (!mot_de_coup(m)) return false;
+            const Tcoup coup = fait_coup(m[1] - '1', m[0] - 'a', m[3] - '1', m[2] - 'a');
+            const int32_t piece = m.size() == 5 ? piece_de_promotion(m[4]) : DAME;
+            return comp_Tcoup(coup, legal.coup) && (legal.promotion == 0 || legal.promotion == piece);
+        });
+        if (cite) coups.push_back(legal);
+    }
+    return coups;
+}
+
+// "go mate N": the shortest mate in N moves or fewer, reported in one line with the whole
+// mating line. Without one (or when "stop" comes first), a sentence says so and a search
+// of one ply answers at once, as "go depth 1" would.
+void plan_mat(Tpartie* p, int64_t coups, const std::vector<std::string>& coups_cherches) {
+    const int64_t debut = maintenant_ms();
+    const int maximum = static_cast<int>(std::clamp<int64_t>(coups, 0, 1000));
+    Tresultat_mat mat{0, {}, 0, false};
+    if (maximum >= 1) {
+        mat = cherche_mat(&p->echiquier, p->camp, maximum, coups_promus_de_mots(p, coups_cherches));
+    }
+    if (mat.coups == 0) {
+        if (mat.interrompu) {
+            ecrit("info string recherche de mat interrompue avant d'en trouver un\n");
+        } else {
+            ecrit("info string aucun mat en %d coup%s ou moins\n", maximum, maximum > 1 ? "s" : "");
+        }
+        p->profondeur = 1;
+        cherche(p, p->profondeur);
+        repond(p);
+        return;
+    }
+    const int64_t ecoule = maintenant_ms() - debut;
+    const auto nps = static_cast<int64_t>(
+        ecoule > 0 ? static_cast<double>(mat.noeuds) / (static_cast<double>(ecoule) / 1000.0) : 0);
+    std::string ligne;
+    for (const Tcoup_promu& coup : mat.ligne) {
+        ligne += " " + texte_coup_promu(coup);
+    }
+    ecrit("info depth %d nodes %lld time %lld nps %lld score mate %d pv%s\n", 2 * mat.coups - 1,
+          static_cast<long long>(mat.noeuds), static_cast<long long>(ecoule),
+          static_cast<long long>(nps), mat.coups, ligne.c_str());
+    p->coup = mat.ligne[0].coup;
+    repond(p, mat.ligne[0].promotion, mat.ligne.size() > 1 ? texte_coup_promu(mat.ligne[1]) : "");
 }
 
 void commande_go(Tpartie* p, const std::string& entree);
@@ -531,6 +565,10 @@ void commande_go(Tpartie* p, const std::string& entree) {
     p->coup = aucun_coup();
     if (demande.ponder) {
         reflechit(p, demande.sans_ponder);
+        return;
+    }
+    if (demande.mat_donne) {
+        plan_mat(p, demande.mat, demande.coups_cherches);
         return;
     }
     int64_t temps_fixe = 0;

@@ -7,10 +7,12 @@
 // moves run to its end and stop the next one after its first root move.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -483,6 +485,43 @@ TEST(Go, ReflexionPuisPonderhitOuStop) {
     ASSERT_TRUE(lit_commande(&suite));
     traite_ligne(&s, suite);
     EXPECT_EQ(profondeurs(console.texte()), (std::vector<int>{1, 1, 2})) << console.texte();
+}
+
+// "go mate N": one line with the mate and its whole line, the answer with its promotion
+// letter (and, with Ponder on, the line's next move), the piece played on the board.
+// Without a mate, or stopped first: a sentence, then the answer of "go depth 1".
+TEST(Go, Mat) {
+    const std::string sous_promotion = "position fen 6nb/5Ppk/6pp/8/8/8/8/K7 w - - 0 1";
+    Tpartie p;
+    init_partie(&p);
+    commande(&p, sous_promotion);
+    std::vector<std::string> l = lignes(commande(&p, "go mate 2"));
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_TRUE(std::regex_match(l[0], std::regex("info depth 1 nodes [1-9][0-9]* time [0-9]+ nps "
+                                                  "[0-9]+ score mate 1 pv f7f8n")))
+        << l[0];
+    EXPECT_EQ(l[1], "bestmove f7f8n");
+    EXPECT_EQ(p.echiquier.cases[index_case(7, 5)], CAVALIER);
+
+    commande(&p, "setoption name Ponder value true");
+    commande(&p, "position fen 8/1P6/8/8/8/8/5K2/7k w - - 0 1");
+    l = lignes(commande(&p, "go mate 3"));
+    ASSERT_EQ(l.size(), 2u);
+    const std::string ligne = l[0].substr(l[0].find(" pv ") + 4);
+    EXPECT_NE(l[0].find("score mate 2 pv b7b8r "), std::string::npos) << l[0];
+    EXPECT_EQ(std::count(ligne.begin(), ligne.end(), ' '), 2) << ligne;  // three plies
+    EXPECT_EQ(l[1], "bestmove b7b8r ponder " + ligne.substr(6, 4));
+
+    l = lignes(commande_sur(sous_promotion, "go mate 1 searchmoves f7f8q f7g8n"));
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0], "info string aucun mat en 1 coup ou moins");
+    EXPECT_EQ(infos(l[1]).size(), 1u);
+    EXPECT_EQ(l[2].substr(0, 11), "bestmove f7");
+    l = lignes(commande_sur("position startpos moves e2e4 e7e5 f1c4 b8c6 g1f3 g8f6 e1g1",
+                            "go mate 9", "stop\n"));
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0], "info string recherche de mat interrompue avant d'en trouver un");
+    EXPECT_EQ(infos(l[1]).at(0).profondeur, 1);
 }
 
 }  // namespace
