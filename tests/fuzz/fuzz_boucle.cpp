@@ -1,10 +1,15 @@
 // libFuzzer target: arbitrary bytes, cut into lines by the console, go through the command
 // loop in-process. The loop is the engine's own (`lit_commande` then `traite_ligne`, as
 // `boucle_commandes` does) with one filter in front of each line: a "go" or "perft" that
-// would search or count deeper than two plies is replaced by a shallow one, so that each
+// would search or count deeper than two plies (a mate search of more than two moves, a
+// node limit of more than a few thousand) is replaced by a shallow one, so that each
 // input runs in milliseconds. What the filter lets through is the line as it came.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "aide_fuzz.h"
@@ -51,6 +56,47 @@ int32_t profondeur_de_perft(const std::string& premier, const std::string& ligne
     return profondeur;
 }
 
+// The number after the first word `cle` of a line (in any case): -1 without that word,
+// INT64_MAX when what follows is no number.
+int64_t nombre_apres(const std::string& ligne, const char* cle) {
+    size_t i = 0;
+    bool trouve = false;
+    while (i < ligne.size()) {
+        while (i < ligne.size() && std::isspace(static_cast<unsigned char>(ligne[i]))) i++;
+        const size_t debut = i;
+        while (i < ligne.size() && !std::isspace(static_cast<unsigned char>(ligne[i]))) i++;
+        if (i == debut) break;
+        const std::string mot = ligne.substr(debut, i - debut);
+        if (trouve) {
+            char* fin = nullptr;
+            const long long n = std::strtoll(mot.c_str(), &fin, 10);
+            return *fin == '\0' ? n : INT64_MAX;
+        }
+        trouve = egal_sans_casse(mot, cle);
+    }
+    return trouve ? INT64_MAX : -1;
+}
+
+// Whether a go line's plan stays small: a mate search of two moves at most, a node limit
+// of a few thousand, else a fixed depth of two plies at most. What "go ponder" runs after
+// "ponderhit" is the same line without that word.
+bool go_leger(const Tpartie& partie, const std::string& premier, const std::string& entree) {
+    std::string ligne = entree;
+    for (size_t i = 0; (i = ligne.find_first_not_of(" \t\n\v\f\r", i)) != std::string::npos;) {
+        const size_t fin = std::min(ligne.find_first_of(" \t\n\v\f\r", i), ligne.size());
+        if (i > 0 && egal_sans_casse(ligne.substr(i, fin - i), "ponder")) {
+            ligne.erase(i, fin - i);
+        } else {
+            i = fin;
+        }
+    }
+    const int64_t mat = nombre_apres(ligne, "mate");
+    if (mat >= 0) return mat <= PROFONDEUR_MAX;
+    const int64_t noeuds = nombre_apres(ligne, "nodes");
+    if (noeuds >= 0) return noeuds <= 5000;
+    return profondeur_de_go(partie, premier, ligne) <= PROFONDEUR_MAX;
+}
+
 // The line itself, or a shallow stand-in when it would search or count too deep.
 std::string filtre(const Tpartie& partie, const std::string& ligne) {
     std::string premier = partie.mot;  // an empty line repeats the last word
@@ -62,9 +108,7 @@ std::string filtre(const Tpartie& partie, const std::string& ligne) {
                                    &nombres[4]};
         scan_motif(ligne, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
         scan_motif(ligne, "go movestogo %d btime %d wtime %d", nullptr, cibles);
-        if (profondeur_de_go(partie, premier, ligne) > PROFONDEUR_MAX) {
-            return "go depth 1";
-        }
+        if (!go_leger(partie, premier, ligne)) return "go depth 1";
     } else if (egal_sans_casse(premier, "perft")) {
         if (profondeur_de_perft(premier, ligne) > PROFONDEUR_MAX) return "perft depth 2";
     }
