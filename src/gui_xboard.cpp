@@ -444,7 +444,7 @@ std::string reponse_attendue(const Tpartie* p, int32_t promotion) {
             choisi = n;
         }
     }
-    const std::string texte = choisi == nullptr ? "" : texte_coup(&apres, *choisi);
+    std::string texte = choisi == nullptr ? "" : texte_coup(&apres, *choisi);
     total_destroy_liste(&liste);
     return texte;
 }
