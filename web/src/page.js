@@ -82,7 +82,7 @@ function afficher() {
   for (const c of coups) {
     if (c.color === 'w' || !ligne) {
       ligne = document.createElement('li');
-      ligne.append(element('span', 'numero', `${numero}.${c.color === 'b' ? '…' : ''}`));
+      ligne.append(element('span', 'numero', c.color === 'b' ? `${numero}…` : `${numero}.`));
       liste.append(ligne);
     }
     ligne.append(element('span', 'coup', c.san));
