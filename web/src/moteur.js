@@ -85,7 +85,6 @@ export function creer_moteur(url, { sur_etat = () => {}, sur_ligne = () => {} } 
     };
     return { fin, annuler };
   };
-  moteur.envoyer = envoyer;
 
   envoyer('uci');
   return moteur;

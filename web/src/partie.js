@@ -161,5 +161,5 @@ export function importer_pgn(texte) {
   if (lu.erreur) return { erreur: lu.erreur.replace('FEN refusée', 'PGN refusé (position de départ)') };
   const partie = creer_partie(lu.fen);
   for (const c of coups) jouer(partie, { from: c.from, to: c.to, promotion: c.promotion });
-  return { partie, entetes: echecs.getHeaders() };
+  return { partie };
 }
