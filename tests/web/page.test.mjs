@@ -113,6 +113,7 @@ function rejouer(fen, sans) {
 }
 
 essai('partie-entiere', {}, async (page) => {
+  await page.setOfflineMode(true); // once loaded, the page needs no network
   await page.select('#force', 'depth 1');
   let partie;
   for (let n = 0; ; n++) {

@@ -7,7 +7,6 @@ export const FEN_DEPART = DEFAULT_POSITION;
 
 // chess.js's reasons for refusing a FEN, in the page's language.
 const RAISONS_FEN = [
-  ['six space', 'il manque des champs'],
   ['move number', 'le numéro du coup doit être un entier positif'],
   ['half move', 'le compteur des demi-coups doit être un entier positif ou nul'],
   ['en-passant square is invalid', 'la case en passant est mal écrite'],
@@ -51,6 +50,7 @@ function roques_possibles(echecs, droits) {
 export function lire_fen(texte) {
   const champs = texte.trim().split(/\s+/);
   if (champs.length < 2) return { erreur: 'FEN refusée : il faut au moins la position et le camp au trait.' };
+  if (champs.length > 6) return { erreur: 'FEN refusée : plus de six champs.' };
   let echecs;
   try {
     echecs = new Chess(champs.join(' '));
