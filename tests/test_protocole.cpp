@@ -351,7 +351,7 @@ TEST(Protocole, SortieFermeeSansPlantage) {
         dup2(erreurs[1], 2);
         for (int fd : {entree[0], entree[1], sortie[0], sortie[1], erreurs[0], erreurs[1]})
             close(fd);
-        execl(QUORVIK_BINAIRE, QUORVIK_BINAIRE, static_cast<char*>(nullptr));
+        execl(chemin_moteur(), chemin_moteur(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(entree[0]);
