@@ -108,15 +108,19 @@ class Tmoteur_web {
     return this.page.evaluate((n) => window.__quorvik_moteurs[n].recues, this.numero);
   }
 
-  // A whole session: posts the lines, then "isready", and resolves to every line printed
-  // before its "readyok" (what the lines alone print). `readyok` is how many "readyok" to
-  // wait for in all: the script's own "isready" lines (and empty lines after them) are
-  // answered too; the native engine's transcript of the same script tells how many.
-  async session(lignes, { readyok = compte_isready(lignes) + 1, delai_ms = 120000 } = {}) {
-    await this.envoie(...lignes, 'isready');
-    const toutes = [];
-    for (let k = 0; k < readyok; k++) toutes.push(...(await this.attend('readyok', delai_ms)).lignes);
-    return toutes.slice(0, -1);
+  // A whole session: posts the lines at once, waits for `nombre` lines (what the native
+  // engine prints for them), then asks "isready" so that any line beyond them shows before
+  // its "readyok". Resolves to every line printed before that "readyok".
+  async session(lignes, nombre, delai_ms = 120000) {
+    const debut = this.lus;
+    await this.envoie(...lignes);
+    await this.page.waitForFunction((n, fin) => window.__quorvik_moteurs[n].recues.length >= fin,
+      { timeout: delai_ms, polling: 5 }, this.numero, this.lus + nombre);
+    this.lus += nombre;
+    await this.envoie('isready');
+    await this.attend('readyok', delai_ms);
+    const recues = await this.recues();
+    return recues.slice(debut, this.lus - 1).map((r) => r.ligne);
   }
 
   termine() {
@@ -124,14 +128,3 @@ class Tmoteur_web {
   }
 }
 
-// The "isready" lines of a script, an empty line after one repeating it.
-function compte_isready(lignes) {
-  let n = 0;
-  let precedent = false;
-  for (const l of lignes) {
-    const oui = /^\s*isready(\s|$)/i.test(l) || (l === '' && precedent);
-    n += oui;
-    if (l !== '') precedent = oui;
-  }
-  return n;
-}
