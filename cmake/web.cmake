@@ -39,6 +39,9 @@ target_link_options(quorvik PRIVATE ${QUORVIK_WEB_LIEN})
 set_property(TARGET quorvik APPEND PROPERTY LINK_DEPENDS
              ${CMAKE_SOURCE_DIR}/src/console_web.js ${CMAKE_SOURCE_DIR}/src/entree_web.js)
 
+# The licence goes with the site, beside the libraries' own.
+configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${QUORVIK_WEB_SITE}/LICENSE COPYONLY)
+
 # The launcher: node on the worker's files, standard input and output as the native engine.
 configure_file(${CMAKE_SOURCE_DIR}/src/lanceur_web.sh ${CMAKE_BINARY_DIR}/quorvik
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
