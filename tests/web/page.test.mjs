@@ -32,6 +32,7 @@ function essai(nom, { mobile = false } = {}, corps) {
       await page.waitForFunction(() => document.getElementById('etat-moteur').dataset.etat === 'repos');
       await corps(page, t);
     } finally {
+      await new Promise((r) => setTimeout(r, 300)); // the board's last move drawn to its end
       await page.screenshot({ path: join(CAPTURES, `page-${nom}.png`), fullPage: mobile });
       await page.close();
     }
