@@ -52,10 +52,18 @@ async function repond(racine, requete, reponse) {
     reponse.writeHead(404, { 'Content-Type': 'text/plain; charset=utf-8' }).end('introuvable\n');
     return;
   }
+  // Revalidated at each load, as static hosts do: an unchanged file is not sent again (and
+  // the browser keeps what it compiled from it).
+  const etiquette = `"${infos.size.toString(16)}-${Math.floor(infos.mtimeMs).toString(16)}"`;
+  const entetes = { ETag: etiquette, 'Cache-Control': 'no-cache' };
+  if (requete.headers['if-none-match'] === etiquette) {
+    reponse.writeHead(304, entetes).end();
+    return;
+  }
   reponse.writeHead(200, {
+    ...entetes,
     'Content-Type': TYPES[extname(chemin).toLowerCase()] ?? 'application/octet-stream',
     'Content-Length': infos.size,
-    'Cache-Control': 'no-cache',
   });
   if (requete.method === 'HEAD') {
     reponse.end();
