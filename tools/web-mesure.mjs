@@ -99,27 +99,30 @@ const formes = {
   launcher: () => new Tprocessus(LANCEUR),
 };
 
-console.log(`${TOURS} runs of each, in turn, each on a fresh engine; best (and slowest) time; the machine shared with other work`);
+console.log(`${TOURS} runs of each form in turn, each on a fresh engine: the best time, its ratio to the`);
+console.log('native best, and the median of the runs\' ratios to the native time of the same run');
 let echec = false;
 for (const tache of taches) {
-  const meilleurs = {};
-  const pires = {};
+  const temps = {};
   const signatures = {};
   for (let tour = 0; tour < TOURS; tour++) {
     for (const [forme, cree] of Object.entries(formes)) {
       const { ms, signature } = await mesure(await cree(), tache.lignes, tache.fin, tache.compte);
-      meilleurs[forme] = Math.min(meilleurs[forme] ?? Infinity, ms);
-      pires[forme] = Math.max(pires[forme] ?? 0, ms);
+      (temps[forme] ??= []).push(ms);
       (signatures[forme] ??= new Set()).add(signature);
     }
   }
   const toutes = new Set(Object.values(signatures).flatMap((s) => [...s]));
   const pareil = toutes.size === 1 && (!tache.signature || toutes.has(tache.signature));
   echec ||= !pareil;
-  const s = (f) => `${(meilleurs[f] / 1000).toFixed(3)} (${(pires[f] / 1000).toFixed(3)})`;
-  console.log(`${tache.nom}: native ${s('native')} s, worker ${s('worker')} s (ratio ${
-    (meilleurs.worker / meilleurs.native).toFixed(2)}), launcher ${s('launcher')} s (ratio ${
-    (meilleurs.launcher / meilleurs.native).toFixed(2)}); ${pareil ? 'same' : 'DIFFERENT'} signature: ${[...toutes].join(' | ')}`);
+  // Each run's forms follow one another within a second or two: the ratio of each run is
+  // less at the mercy of the machine's other work than the ratio of the best times.
+  const mediane = (v) => [...v].sort((a, b) => a - b)[Math.floor(v.length / 2)];
+  const s = (f) => `${(Math.min(...temps[f]) / 1000).toFixed(3)} s (ratios: of the best ${
+    (Math.min(...temps[f]) / Math.min(...temps.native)).toFixed(2)}, median ${
+    mediane(temps[f].map((t, k) => t / temps.native[k])).toFixed(2)})`;
+  console.log(`${tache.nom}: native ${(Math.min(...temps.native) / 1000).toFixed(3)} s, worker ${s('worker')}, launcher ${
+    s('launcher')}; ${pareil ? 'same' : 'DIFFERENT'} signature: ${[...toutes].join(' | ')}`);
 }
 
 // The worker's start (new Worker) to "uciok", loading and compiling included.
