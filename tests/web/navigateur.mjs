@@ -50,13 +50,18 @@ export async function ouvre_page(navigateur, url) {
 }
 
 // The engine's worker started inside `page` (a page of the site's origin). Lines are
-// posted one per message; every line the worker posts is kept with the page's time.
+// posted one per message; every line the worker posts is kept with the page's time, and
+// wakes the waits of attend() (no polling: the page's thread stays free for the worker).
 export async function demarre_worker(page, chemin = 'quorvik-worker.js') {
   const numero = await page.evaluate((chemin) => {
     const moteurs = (window.__quorvik_moteurs ??= []);
-    const m = { worker: new Worker(chemin), recues: [], debut: performance.now() };
-    m.worker.onmessage = (e) => m.recues.push({ t: performance.now(), ligne: e.data });
-    m.worker.onerror = (e) => m.recues.push({ t: performance.now(), erreur: e.message });
+    const m = { worker: new Worker(chemin), recues: [], attentes: new Set() };
+    const recoit = (r) => {
+      m.recues.push(r);
+      for (const a of m.attentes) a();
+    };
+    m.worker.onmessage = (e) => recoit({ t: performance.now(), ligne: e.data });
+    m.worker.onerror = (e) => recoit({ t: performance.now(), erreur: e.message });
     moteurs.push(m);
     return moteurs.length - 1;
   }, chemin);
@@ -79,26 +84,37 @@ class Tmoteur_web {
     }, this.numero, lignes);
   }
 
-  // Waits for a line that starts with `debut` (a string) or matches it (a RegExp), among
-  // the lines not yet handed out. Resolves to {lignes, t}: the lines up to that one and its
-  // time; rejects after `delai_ms`, or on an error in the worker.
+  // Waits for a line that starts with `debut` (a string) or matches it (a RegExp), or for
+  // the line of rank `debut` (a number) counted from the lines not yet handed out. Resolves
+  // to {lignes, t}: the lines up to that one and its time; rejects after `delai_ms`, or on
+  // an error in the worker.
   async attend(debut, delai_ms = 60000) {
     const motif = debut instanceof RegExp ? debut.source : null;
-    const texte = debut instanceof RegExp ? null : debut;
-    const poignee = await this.page.waitForFunction((n, depuis, motif, texte) => {
-      const recues = window.__quorvik_moteurs[n].recues;
-      for (let i = depuis; i < recues.length; i++) {
-        const r = recues[i];
-        if (r.erreur !== undefined) return { erreur: r.erreur };
-        if (motif !== null ? new RegExp(motif).test(r.ligne) : r.ligne.startsWith(texte)) {
-          return { fin: i + 1, t: r.t };
-        }
-      }
-      return false;
-    }, { timeout: delai_ms, polling: 5 }, this.numero, this.lus, motif, texte);
-    const { erreur, fin, t } = await poignee.jsonValue();
-    if (erreur !== undefined) throw new Error(`worker: ${erreur}`);
-    const lignes = (await this.recues()).slice(this.lus, fin).map((r) => r.ligne);
+    const rang = typeof debut === 'number' ? this.lus + debut : null;
+    const { erreur, fin, t, lignes } = await this.page.evaluate((n, depuis, motif, texte, rang, delai) =>
+      new Promise((fini) => {
+        const m = window.__quorvik_moteurs[n];
+        let i = depuis;
+        const essaie = () => {
+          for (; i < m.recues.length; i++) {
+            const r = m.recues[i];
+            const trouve = r.erreur !== undefined || (rang !== null ? i + 1 >= rang
+              : motif !== null ? new RegExp(motif).test(r.ligne) : r.ligne.startsWith(texte));
+            if (!trouve) continue;
+            clearTimeout(minuterie);
+            m.attentes.delete(essaie);
+            fini({ erreur: r.erreur, fin: i + 1, t: r.t, lignes: m.recues.slice(depuis, i + 1).map((x) => x.ligne) });
+            return;
+          }
+        };
+        const minuterie = setTimeout(() => {
+          m.attentes.delete(essaie);
+          fini({ erreur: `nothing after ${delai} ms` });
+        }, delai);
+        m.attentes.add(essaie);
+        essaie();
+      }), this.numero, this.lus, motif, typeof debut === 'string' ? debut : null, rang, delai_ms);
+    if (erreur !== undefined) throw new Error(`worker: ${erreur} (waiting for ${debut})`);
     this.lus = fin;
     return { lignes, t };
   }
@@ -112,15 +128,11 @@ class Tmoteur_web {
   // engine prints for them), then asks "isready" so that any line beyond them shows before
   // its "readyok". Resolves to every line printed before that "readyok".
   async session(lignes, nombre, delai_ms = 120000) {
-    const debut = this.lus;
     await this.envoie(...lignes);
-    await this.page.waitForFunction((n, fin) => window.__quorvik_moteurs[n].recues.length >= fin,
-      { timeout: delai_ms, polling: 5 }, this.numero, this.lus + nombre);
-    this.lus += nombre;
+    const { lignes: recues } = nombre > 0 ? await this.attend(nombre, delai_ms) : { lignes: [] };
     await this.envoie('isready');
-    await this.attend('readyok', delai_ms);
-    const recues = await this.recues();
-    return recues.slice(debut, this.lus - 1).map((r) => r.ligne);
+    const { lignes: suite } = await this.attend('readyok', delai_ms);
+    return [...recues, ...suite.slice(0, -1)];
   }
 
   termine() {
