@@ -5,13 +5,15 @@
 # engines. xboard takes the protocol from the plugin file's folder: an engine in uci/ is
 # started through its UCI adapter (polyglot), one in xboard/ is spoken to directly.
 #
-# The Windows build installs quorvik.exe and the README as README.txt side by side: that
-# is the content of the zip.
+# The Windows build installs quorvik.exe, the README as README.txt and the licence as
+# LICENSE.txt side by side: that is the content of the zip.
 
 if(WIN32)
   install(TARGETS quorvik RUNTIME DESTINATION .)
   configure_file(README.md README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt DESTINATION .)
 else()
   install(TARGETS quorvik RUNTIME DESTINATION games)
 
@@ -31,6 +33,8 @@ else()
   install(FILES doc/quorvik.eng DESTINATION share/games/plugins/uci)
   install(CODE "file(TOUCH \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/games/plugins/uci/quorvik.eng\")")
   install(FILES README.md DESTINATION share/doc/quorvik)
+  # The licence as Debian states it, in its machine-readable copyright format.
+  install(FILES doc/copyright DESTINATION share/doc/quorvik)
 endif()
 
 set(CPACK_PACKAGE_NAME quorvik)

@@ -89,7 +89,13 @@ std::vector<std::string> lignes(const std::string& texte) {
     return resultat;
 }
 
+const char* chemin_moteur() {
+    const char* autre = std::getenv("QUORVIK_MOTEUR");
+    return autre != nullptr && *autre != '\0' ? autre : QUORVIK_BINAIRE;
+}
+
 Tmoteur lance_moteur() {
+    const char* const moteur = chemin_moteur();
     int entree[2], sortie[2];
     if (pipe(entree) != 0 || pipe(sortie) != 0) std::abort();
     Tmoteur m;
@@ -101,7 +107,7 @@ Tmoteur lance_moteur() {
         close(entree[1]);
         close(sortie[0]);
         close(sortie[1]);
-        execl(QUORVIK_BINAIRE, QUORVIK_BINAIRE, static_cast<char*>(nullptr));
+        execl(moteur, moteur, static_cast<char*>(nullptr));
         _exit(127);
     }
     close(entree[0]);

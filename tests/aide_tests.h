@@ -75,6 +75,9 @@ struct Tmoteur {
     std::string recu;        // read from the engine, not yet returned as lines
 };
 
+// The engine the process tests start: QUORVIK_MOTEUR when it is set (another build of the
+// same engine, such as the WebAssembly launcher build-web/quorvik), else the build's binary.
+const char* chemin_moteur();
 Tmoteur lance_moteur();
 void envoie(Tmoteur* m, const std::string& texte);  // writes the text as it is
 // The next line the engine prints, or false when none comes within the delay.

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -351,7 +353,7 @@ TEST(Protocole, SortieFermeeSansPlantage) {
         dup2(erreurs[1], 2);
         for (int fd : {entree[0], entree[1], sortie[0], sortie[1], erreurs[0], erreurs[1]})
             close(fd);
-        execl(QUORVIK_BINAIRE, QUORVIK_BINAIRE, static_cast<char*>(nullptr));
+        execl(chemin_moteur(), chemin_moteur(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(entree[0]);
@@ -410,12 +412,11 @@ TEST(Protocole, LigneDe5000Caracteres) {
     EXPECT_EQ(ferme_moteur(&m), 0);
 }
 
+// The script is one of the sessions that the WebAssembly builds also run (tests/web).
 TEST(Protocole, LesDeuxRoutesRepondentPareilAuxQuirks) {
-    const std::string script =
-        "isready\n\nPOSITION startpos\nposition startpos moves e2e4  e7e5\nchess\n"
-        "position startpos moves e2e4 d7d5 e4d5 c7c6 d5c6 b8a6 c6b7 a6c5 b7a8r\nchess\n"
-        "position startpos moves e2e4 e7e5\r\nchess\nstop\nponderhit\ntest\nsetoption x\n"
-        "position startpos moves\nposition\nucinewgame\nperft depth 2\n";
+    std::ifstream fichier(QUORVIK_SESSIONS "/lecture.uci", std::ios::binary);
+    const std::string script{std::istreambuf_iterator<char>(fichier), {}};
+    ASSERT_FALSE(script.empty());
     int statut = -1;
     const std::string processus = execute_en_processus(script, &statut, 30000);
     EXPECT_EQ(statut, 0);

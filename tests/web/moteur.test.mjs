@@ -1,0 +1,69 @@
+// The engine in WebAssembly against the native one: the sessions of tests/sessions/ give the
+// same lines (times and speeds aside) through the worker in Chromium and through the node
+// launcher; the worker hears "stop", "isready" and "quit" during a search.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { readdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { demarre_worker, lance_chromium, ouvre_page, RACINE, sert_site } from './navigateur.mjs';
+
+const SESSIONS = join(RACINE, 'tests', 'sessions');
+const NATIF = join(RACINE, 'build', 'quorvik');
+const LANCEUR = join(RACINE, 'build-web', 'quorvik');
+
+const sans_temps = (l) => l.replace(/ time \d+ nps \d+ /, ' time - nps - ');
+const lignes_de = (sortie) => sortie.split('\n').slice(0, -1).map(sans_temps);
+const execute = (moteur, script) => execFileSync(moteur, { input: script, encoding: 'utf8' });
+
+let site, navigateur, page;
+before(async () => {
+  site = await sert_site();
+  navigateur = await lance_chromium();
+  page = await ouvre_page(navigateur, `${site.url}/quorvik-worker.js`);
+});
+after(async () => {
+  await navigateur?.close();
+  await site?.ferme();
+});
+
+for (const nom of readdirSync(SESSIONS).filter((f) => f.endsWith('.uci'))) {
+  const script = readFileSync(join(SESSIONS, nom), 'utf8');
+  const attendu = lignes_de(execute(NATIF, script));
+
+  test(`${nom}: the worker prints the native lines`, async () => {
+    // Posted at once, before the engine is loaded: nothing may be lost.
+    const moteur = await demarre_worker(page);
+    const lignes = script.split('\n').slice(0, -1);
+    const recues = await moteur.session(lignes, attendu.length);
+    await moteur.termine();
+    assert.deepEqual(recues.map(sans_temps), attendu);
+  });
+
+  test(`${nom}: the launcher prints the native lines`, () => {
+    assert.deepEqual(lignes_de(execute(LANCEUR, script)), attendu);
+  });
+}
+
+test('the worker hears stop, isready and quit during a search', async () => {
+  const moteur = await demarre_worker(page);
+  await moteur.envoie('position startpos', 'go infinite');
+  for (let tour = 0; tour < 3; tour++) {
+    await moteur.attend('info depth 5');
+    await new Promise((suite) => setTimeout(suite, 100 * tour));
+    const pret = await moteur.envoie('isready');
+    const { lignes, t } = await moteur.attend('readyok');
+    assert.ok(lignes.slice(0, -1).every((l) => l.startsWith('info')), lignes.join('\n'));
+    assert.ok(t - pret < 50, `readyok ${t - pret} ms after isready`);
+    const envoi = await moteur.envoie('stop');
+    const reponse = await moteur.attend('bestmove');
+    assert.ok(reponse.t - envoi < 50, `bestmove ${reponse.t - envoi} ms after stop`);
+    await moteur.envoie('go infinite');
+  }
+  // "quit" ends the search with its answer, then the engine: nothing answers any more.
+  await moteur.attend('info depth 5');
+  await moteur.envoie('quit', 'isready');
+  await moteur.attend('bestmove');
+  await new Promise((suite) => setTimeout(suite, 300));
+  assert.deepEqual((await moteur.recues()).slice(moteur.lus), []);
+});
