@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed benchmarks. Each prints the work done as a signature that must not change when
 // only speed changes (perft counts, node totals, chosen moves, the "info" lines), then
 // time and speed:

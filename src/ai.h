@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Piece-square tables, evaluation, the alpha-beta search, the root move choice with its
 // report, and move-path counting.
 #ifndef QUORVIK_AI_H

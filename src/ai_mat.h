@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact mate search: the shortest forced mate of one side, under the full rules of
 // chess at every ply (castling neither out of, through nor into check, en passant, every
 // promotion piece), with the defence that resists longest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An exact memo of the search and of the move-path counts. A search's score and node count
 // depend on nothing but the board record (less the side word, which nothing reads), the
 // side to move, the depth and the window; a count on the record, the side and the depth.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The straightforward search and count, kept as the definition that the fast ones in `ai`
 // must match move for move, score for score and node for node: heap move lists from
 // `generateur`, `echec` on the whole opponent list, a fresh board copy per move.

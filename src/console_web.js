@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's console in WebAssembly (emitted before the engine's loader, --pre-js).
 //
 // In a Web Worker: each message is one line of input (a string; a line feed is added), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small square, side and copy helpers; the console print-outs; the console itself (reading
 // lines, writing answers) and the input polling done while a search runs.
 #ifndef QUORVIK_DIVERS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard input in WebAssembly, beside the Linux and Windows forms of the console (a
 // --js-library: these replace the loader's read and poll). The engine asks for input in two
 // ways: a read that waits, when it has nothing to do, and a poll during a search. Both give

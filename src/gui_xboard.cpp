@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command loop. Each line's first word decides, letter case ignored; an empty line
 // repeats the last word read:
 //   uci         -> "id name Quorvik 0.14", "id author Dremmond", the options OwnBook and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command loop and its UCI commands.
 #ifndef QUORVIK_GUI_XBOARD_H
 #define QUORVIK_GUI_XBOARD_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board record, squares, moves and sides; board set-up, the per-square generator
 // dispatch with the board scan, and move execution.
 #ifndef QUORVIK_PRIMITIVES_H

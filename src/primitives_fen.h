@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Positions given as FEN text: the fields read into a board record and a side to move.
 #ifndef QUORVIK_PRIMITIVES_FEN_H
 #define QUORVIK_PRIMITIVES_FEN_H

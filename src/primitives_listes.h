@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The move list (a singly linked chain of Tcoup nodes on the heap) and the dormant
 // record list of captured pieces.
 #ifndef QUORVIK_PRIMITIVES_LISTES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Per-piece move generators, en passant and castling, the castling rook move and en
 // passant removal used by move execution, check detection and the legality filter.
 #ifndef QUORVIK_PRIMITIVES_PIECES_H

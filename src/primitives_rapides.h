@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Move generation and check detection for the search's inner loops: the same moves in the
 // same order as `generateur`, the same answers as `echec`, with move buffers on the stack,
 // the board's squares as sets kept from a position to the next, and precomputed move and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the tests: driving the engine in-process or as a separate process
 // through pipes, the way an interface does.
 #ifndef QUORVIK_AIDE_TESTS_H

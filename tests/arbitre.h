@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An independent referee for the rules: Debian's stockfish, driven as a child process
 // through pipes. It lists the legal moves of a position reached from the initial one or
 // given as FEN ("go perft 1") and counts move paths. Header only, so that the test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluation, the alpha-beta search and the root move choice with its "info" report.
 //
 // The search is checked against a small second implementation written here from the rules

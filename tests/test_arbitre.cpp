@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's rules against an independent referee (stockfish): at every position of
 // seeded random games, the engine's legal root moves must be the referee's legal moves,
 // less exactly the engine's two intended differences:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console: the print-outs and the board set-up, reading command lines, and the input
 // polling done between root moves, on a text console and on a pipe.
 #include <gtest/gtest.h>

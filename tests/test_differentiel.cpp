@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast search and counts of `ai` against the straightforward ones of `ai_reference`, on
 // thousands of positions of seeded random games and of position lines no GUI would send:
 // the same scores, moves, reported scores and node counts, the same move-path counts.

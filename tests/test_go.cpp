@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "go" command: the choice of plan (fixed depth, deepening, clock budget), the answer
 // and the move played on the game board.
 //

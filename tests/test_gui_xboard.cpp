@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command loop in-process: command words, the word carried from line to line, the
 // pattern scans and their quirks, how position lines keep the game board, and positions
 // given as FEN.

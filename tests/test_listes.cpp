@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The move list, its print-out and replay, and the dormant record list.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact mate search: the shortest mate of positions from games and of positions built
 // around one rule (castling, en passant, promotion to a knight or a rook, stalemate), the
 // mating line played out to checkmate, and the referee's distances and legal moves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole games played the way an interface plays them, two engine processes taking turns,
 // every answer checked against an independent referee (stockfish); and the search's
 // dialogue through pipes: "stop", "quit" and the end of input during "go infinite",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Move-path counting and the "perft" command.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Move generation (order included), en passant, castling, check and the legality filter.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board record, its small helpers, move execution and positions read from FEN.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine binary driven through pipes, as an interface drives it. Every read has a
 // deadline and every test ends its child process.
 #include <gtest/gtest.h>

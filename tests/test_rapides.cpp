@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast generator, check test and legality filter against the straightforward list
 // generator, `echec` and `enleve_pos_echec`, on positions of random games: same moves in
 // the same order, same answers.

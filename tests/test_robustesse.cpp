@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Robustness: inputs the fuzzer found harmful, garbage between the lines of a game, the
 // interface going away at any moment (the real binary, its error output watched), and a
 // soak of whole games played the way interfaces play them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows build (quorvik.exe, cross-built with cmake/mingw-w64.cmake) under Wine.
 // Under Wine a Unix pipe is no Windows pipe, so the engine could not poll it; the relay of
 // tests/windows starts the engine on an anonymous Windows pipe, as a Windows interface

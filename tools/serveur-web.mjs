@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tiny static server for the site: files only, no logic, the way any static host serves
 // them. `node tools/serveur-web.mjs FOLDER [PORT]` serves FOLDER on 127.0.0.1 (port 8080 by
 // default, 0 for a free one); `sert(folder, port)` does the same for the tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine in WebAssembly beside the native one, in one run (tools/web mesure [runs]):
 // perft 6 and the benchmark's two "go depth 5" suites (positions and signature read from
 // bench/banc.cpp) through the native engine, the worker in headless Chromium and the node

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share (aide_fuzz.cpp, linked into every target, which also sets
 // the sanitizer's defaults): streams for the engine's answers that have no descriptor, so
 // that the engine's test of whether its reader is gone costs no system call and answers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes, cut into lines by the console, go through the command
 // loop in-process. The loop is the engine's own (`lit_commande` then `traite_ligne`, as
 // `boucle_commandes` does) with one filter in front of each line: a "go" or "perft" that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the fast search, root choice and counts against the straightforward
 // reference, on positions the fuzzer's bytes choose. Any difference aborts with the
 // position line, the side, the depth and the window that show it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as the rest of a "position fen" line, handled by the
 // command loop in the middle of a game. A refused line must change nothing and answer
 // "Commande non reconnue"; an accepted one must leave a consistent board record whose

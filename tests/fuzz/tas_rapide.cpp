@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The differential target's operator new and delete. The reference builds and frees a
 // heap list at every node of its trees, and the address sanitizer's allocator (a stack
 // trace, a quarantine and libFuzzer's hooks for each block) took half of every execution.

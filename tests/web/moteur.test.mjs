@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine in WebAssembly against the native one: the sessions of tests/sessions/ give the
 // same lines (times and speeds aside) through the worker in Chromium and through the node
 // launcher; the worker hears "stop", "isready" and "quit" during a search.

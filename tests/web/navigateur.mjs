@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the browser tests share: the site served on a free port, headless Chromium, and the
 // engine's worker driven from a page, its lines collected with the page's own clock.
 import { mkdtempSync, rmSync } from 'node:fs';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test relay: starts the engine the way a Windows interface does, with an anonymous pipe
 // as its standard input, and forwards into that pipe everything the relay itself reads.
 //
