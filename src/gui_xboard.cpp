@@ -140,14 +140,18 @@ std::vector<std::string> mots(const std::string& ligne) {
     return liste;
 }
 
+// The squares of a move word (its first four characters, already checked).
+Tcoup coup_de_mot(const std::string& mot) {
+    return fait_coup(mot[1] - '1', mot[0] - 'a', mot[3] - '1', mot[2] - 'a');
+}
+
 // Whether a word of a position line names the same move as one of the game's history: the
 // same squares and, for a promotion, the same piece ("q" or no letter: a queen).
 bool meme_coup(const std::string& mot, const Tcoup_joue& joue) {
     if (mot.size() != 4 && mot.size() != 5) return false;
     if (!coup_valide(mot, 0)) return false;
     if (mot.size() == 5 && !est_lettre_promotion(mot[4])) return false;
-    const Tcoup coup = fait_coup(mot[1] - '1', mot[0] - 'a', mot[3] - '1', mot[2] - 'a');
-    if (!comp_Tcoup(coup, joue.coup)) return false;
+    if (!comp_Tcoup(coup_de_mot(mot), joue.coup)) return false;
     if (joue.promotion == 0) return true;
     return (mot.size() == 5 ? piece_de_promotion(mot[4]) : DAME) == joue.promotion;
 }
@@ -394,7 +398,7 @@ Tdemande_go lit_demande_go(const std::string& entree) {
 std::vector<Tcoup> coups_de_mots(const std::vector<std::string>& liste) {
     std::vector<Tcoup> coups;
     for (const std::string& m : liste) {
-        if (mot_de_coup(m)) coups.push_back(fait_coup(m[1] - '1', m[0] - 'a', m[3] - '1', m[2] - 'a'));
+        if (mot_de_coup(m)) coups.push_back(coup_de_mot(m));
     }
     return coups;
 }
@@ -488,9 +492,8 @@ std::vector<Tcoup_promu> coups_promus_de_mots(const Tpartie* p,
     for (const Tcoup_promu& legal : coups_legaux_complets(&p->echiquier, p->camp)) {
         const bool cite = std::any_of(liste.begin(), liste.end(), [&](const std::string& m) {
             if (!mot_de_coup(m)) return false;
-            const Tcoup coup = fait_coup(m[1] - '1', m[0] - 'a', m[3] - '1', m[2] - 'a');
             const int32_t piece = m.size() == 5 ? piece_de_promotion(m[4]) : DAME;
-            return comp_Tcoup(coup, legal.coup) && (legal.promotion == 0 || legal.promotion == piece);
+            return comp_Tcoup(coup_de_mot(m), legal.coup) && (legal.promotion == 0 || legal.promotion == piece);
         });
         if (cite) coups.push_back(legal);
     }
