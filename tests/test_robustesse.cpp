@@ -147,12 +147,14 @@ std::string erreurs_de(const Tprocessus& p) {
     return texte;
 }
 
-// The engine's resident memory in kB, from /proc.
-long memoire_residente(pid_t pid) {
+// A figure of the engine's memory in kB, from /proc: "VmRSS:" for all its resident pages,
+// "RssAnon:" for those no file backs (heap, stacks, memo), the ones a leak grows. The
+// rest is code and libraries, which the system maps in and drops as it likes.
+long memoire_du_processus(pid_t pid, const std::string& champ) {
     std::ifstream flux("/proc/" + std::to_string(pid) + "/status");
     std::string mot;
     while (flux >> mot) {
-        if (mot == "VmRSS:") {
+        if (mot == champ) {
             long ko = -1;
             flux >> ko;
             return ko;
@@ -315,9 +317,16 @@ struct Tbilan {
     int renvois = 0;
     int sans_ucinewgame = 0;
     int depuis_fen = 0;
-    long memoire_debut = -1;
+    long memoire_debut = -1;  // resident memory in kB: the baseline, then at the end
     long memoire_fin = -1;
+    long anonyme_debut = -1;  // its part no file backs
+    long anonyme_fin = -1;
 };
+
+void mesure_memoire(pid_t pid, long* residente, long* anonyme) {
+    *residente = memoire_du_processus(pid, "VmRSS:");
+    *anonyme = memoire_du_processus(pid, "RssAnon:");
+}
 
 // Reads up to "bestmove"; every line before it must be an "info" line or "readyok".
 bool lit_reponse(Tmoteur* m, std::string* coup, int* readyok, std::string* probleme) {
@@ -497,9 +506,10 @@ Tbilan joue_le_soak(int parties, unsigned graine, std::string* probleme) {
             bilan.demi_coups++;
         }
         bilan.parties++;
-        if (partie == 0) bilan.memoire_debut = memoire_residente(m->pid);
+        // The baseline: the memo is taken, and so is whatever a game first needs.
+        if (partie == 0) mesure_memoire(m->pid, &bilan.memoire_debut, &bilan.anonyme_debut);
     }
-    bilan.memoire_fin = memoire_residente(m->pid);
+    mesure_memoire(m->pid, &bilan.memoire_fin, &bilan.anonyme_fin);
     envoie(m, "isready\n");
     if (probleme->empty() && !attend_ligne(m, "readyok", nullptr, 30000)) *probleme = "no readyok";
     envoie(m, "quit\n");
@@ -523,19 +533,22 @@ TEST(RobustesseSoak, PartiesEntieresSousLeFluxDesInterfaces) {
         std::chrono::duration_cast<std::chrono::milliseconds>(horloge::now() - debut).count();
     std::printf(
         "soak: %d games (%d from a FEN, %d without ucinewgame), %d plies, %d searches, %d "
-        "stops, %d pings, %d take-backs, %d re-sent positions, RSS %ld kB after the first "
-        "game, %ld kB at the end, %lld ms\n",
+        "stops, %d pings, %d take-backs, %d re-sent positions, %lld ms\n"
+        "soak: memory baseline, after the first game with the memo taken: RSS %ld kB, %ld "
+        "kB of it anonymous; at the end: RSS %ld kB, %ld kB anonymous (%+ld kB)\n",
         b.parties, b.depuis_fen, b.sans_ucinewgame, b.demi_coups, b.recherches, b.stops,
-        b.pings, b.reprises, b.renvois, b.memoire_debut, b.memoire_fin,
-        static_cast<long long>(duree));
+        b.pings, b.reprises, b.renvois, static_cast<long long>(duree), b.memoire_debut,
+        b.anonyme_debut, b.memoire_fin, b.anonyme_fin, b.anonyme_fin - b.anonyme_debut);
     EXPECT_EQ(probleme, "");
     EXPECT_EQ(b.parties, parties);
-    // Flat memory: the game's history is the only thing that grows, and it starts again
-    // with each game. The address sanitizer holds freed blocks back, so only a build
+    // Flat memory. The heap's high-water mark still rises by 40 to 90 kB, mostly over the
+    // first games, then by rare 4 kB steps as deeper searches and longer games come; a leak
+    // of a few hundred bytes a game grows without end and passes the bound within a
+    // thousand games. The address sanitizer holds freed blocks back, so only a build
     // without it can tell.
-    ASSERT_GT(b.memoire_debut, 0);
+    ASSERT_GT(b.anonyme_debut, 20000) << "kB: the memo is not in the baseline";
     if (!SOUS_SANITISEUR) {
-        EXPECT_LE(b.memoire_fin, b.memoire_debut + 1024) << "kB";
+        EXPECT_LE(b.anonyme_fin, b.anonyme_debut + 192) << "kB";
     }
 }
 
