@@ -278,6 +278,38 @@ bool est_isready(const std::string& ligne) {
     return fin_mot - debut == 7 && commence_par(ligne.substr(debut), "isready");
 }
 
+// The next line of input, pending lines first, without its part from a null character on;
+// false at the end of input.
+bool ligne_suivante(std::string* ligne) {
+    if (!console.a_classer.empty()) {
+        *ligne = std::move(console.a_classer.front());
+        console.a_classer.pop_front();
+    } else if (!lit_ligne_brute(ligne)) {
+        console.fin_vue = true;
+        return false;
+    }
+    coupe_au_nul(ligne);
+    return true;
+}
+
+// A line read while a search runs: "isready" is answered at once, a line for the command
+// loop is kept. True when the line ends the search: "stop", "ponderhit" during a ponder,
+// "quit" when it stops the search too.
+bool ligne_arrete_la_recherche(std::string ligne) {
+    if (commence_par(ligne, "stop")) return true;
+    if (est_isready(ligne)) {
+        ecrit("readyok\n");
+        return false;
+    }
+    if (console.ponderhit_arrete && commence_par(ligne, "ponderhit")) {
+        console.ponderhit_vu = true;
+        return true;
+    }
+    const bool quitte = commence_par(ligne, "quit");
+    console.gardees.push_back(std::move(ligne));
+    return quitte && console.fin_arrete;
+}
+
 }  // namespace
 
 void installe_console(int fd_entree, FILE* sortie) {
@@ -383,14 +415,7 @@ int bioskey() {
 int verification_saisie() {
     if (bioskey() == 0) return 0;
     std::string ligne;
-    if (!console.a_classer.empty()) {
-        ligne = std::move(console.a_classer.front());
-        console.a_classer.pop_front();
-    } else if (!lit_ligne_brute(&ligne)) {
-        console.fin_vue = true;
-        return 3;
-    }
-    coupe_au_nul(&ligne);
+    if (!ligne_suivante(&ligne)) return 3;
     if (commence_par(ligne, "stop")) return 1;
     if (est_isready(ligne)) {
         ecrit("readyok\n");
@@ -429,27 +454,8 @@ int ponderhit_recu() { return console.ponderhit_vu; }
 
 void attend_fin_de_reflexion() {
     std::string ligne;
-    for (;;) {
-        if (!console.a_classer.empty()) {
-            ligne = std::move(console.a_classer.front());
-            console.a_classer.pop_front();
-        } else if (!lit_ligne_brute(&ligne)) {
-            console.fin_vue = true;
-            return;
-        }
-        coupe_au_nul(&ligne);
-        if (commence_par(ligne, "stop")) return;
-        if (commence_par(ligne, "ponderhit")) {
-            console.ponderhit_vu = true;
-            return;
-        }
-        if (est_isready(ligne)) {
-            ecrit("readyok\n");
-            continue;
-        }
-        const bool quitte = commence_par(ligne, "quit");
-        console.gardees.push_back(std::move(ligne));
-        if (quitte) return;
+    while (ligne_suivante(&ligne)) {
+        if (ligne_arrete_la_recherche(std::move(ligne))) return;
     }
 }
 
@@ -480,18 +486,7 @@ int ecoute_pendant_recherche() {
     while (!console.a_classer.empty()) {
         ligne = std::move(console.a_classer.front());
         console.a_classer.pop_front();
-        if (commence_par(ligne, "stop")) return 1;
-        if (est_isready(ligne)) {
-            ecrit("readyok\n");
-            continue;
-        }
-        if (console.ponderhit_arrete && commence_par(ligne, "ponderhit")) {
-            console.ponderhit_vu = true;
-            return 1;
-        }
-        const bool quitte = commence_par(ligne, "quit");
-        console.gardees.push_back(std::move(ligne));
-        if (quitte && console.fin_arrete) return 1;
+        if (ligne_arrete_la_recherche(std::move(ligne))) return 1;
     }
     if (console.fin) {
         console.fin_vue = true;

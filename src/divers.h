@@ -64,8 +64,9 @@ void arret_sur_fin(bool actif);
 // forgets an earlier "ponderhit".
 void arret_sur_ponderhit(bool actif);
 int ponderhit_recu();
-// Waits, without a search, for the line that ends a ponder: "stop", "ponderhit", "quit" or
-// the end of input. "isready" is answered meanwhile; other lines are kept for the loop.
+// Waits, without a search, for the line that ends a ponder (both stops above on): "stop",
+// "ponderhit", "quit" or the end of input. "isready" is answered meanwhile; other lines
+// are kept for the loop.
 void attend_fin_de_reflexion();
 // Called from inside a root move: reads what has arrived without blocking, answers
 // "isready" at once and keeps the other lines for the command loop. Returns 1 when the
