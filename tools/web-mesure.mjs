@@ -2,7 +2,8 @@
 // The engine in WebAssembly beside the native one, in one run (tools/web mesure [runs]):
 // perft 6 and the benchmark's two "go depth 5" suites (positions and signature read from
 // bench/banc.cpp) through the native engine, the worker in headless Chromium and the node
-// launcher, each run in turn, best of the runs; the worker's start to "uciok"; how soon
+// launcher, each run in turn: the best of the runs and the median of their ratios to the
+// native time of the same run (3 runs by default); the worker's start to "uciok"; how soon
 // "stop" during "go infinite" is answered; the site's sizes, raw and gzipped.
 import { spawn } from 'node:child_process';
 import { readdirSync, readFileSync, statSync } from 'node:fs';
