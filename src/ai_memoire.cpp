@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ai_memoire.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +14,7 @@
 #endif
 #if defined(_WIN32)
 #include <malloc.h>
+#include <windows.h>
 #endif
 
 namespace {
@@ -27,15 +30,40 @@ static_assert(sizeof(Tentree) == 64, "one entry, one cache line");
 
 // Three regions: searches two or three plies from the horizon, the most numerous, whose
 // repeats come close together; deeper searches, few but each worth a large subtree; and
-// counts. A table much larger than the processor's caches costs more in misses than it
-// saves at the search's usual depths.
+// counts, in the shares 1, 1 and 4 of the table. A table much larger than the processor's
+// caches costs more in misses than it saves at the search's usual depths.
 enum Tregion { PRES_DE_L_HORIZON, LOIN_DE_L_HORIZON, COMPTES, NB_REGIONS };
-constexpr size_t ENTREES_DE[NB_REGIONS] = {size_t{1} << 16, size_t{1} << 16, size_t{1} << 18};
-constexpr size_t DEBUT_DE[NB_REGIONS] = {0, ENTREES_DE[0], ENTREES_DE[0] + ENTREES_DE[1]};
-constexpr size_t ENTREES = DEBUT_DE[COMPTES] + ENTREES_DE[COMPTES];
-constexpr size_t TAILLE = ENTREES * sizeof(Tentree);  // 24 MiB
+constexpr size_t PARTS_DE[NB_REGIONS] = {1, 1, 4};
+constexpr size_t PARTS = 6;
+constexpr size_t MEBIOCTET = size_t{1} << 20;
+
+// Where each region starts and how many entries it has, for a table of a given size.
+struct Tdisposition {
+    size_t entrees_de[NB_REGIONS];
+    size_t debut_de[NB_REGIONS];
+    size_t octets;
+};
+
+Tdisposition disposition_pour(size_t mebioctets) {
+    Tdisposition d{};
+    const size_t entrees = mebioctets * (MEBIOCTET / sizeof(Tentree));
+    size_t debut = 0;
+    for (int r = 0; r < NB_REGIONS; r++) {
+        d.entrees_de[r] = std::max<size_t>(1, entrees * PARTS_DE[r] / PARTS);
+        d.debut_de[r] = debut;
+        debut += d.entrees_de[r];
+    }
+    d.octets = debut * sizeof(Tentree);
+    return d;
+}
 
 Tentree* table = nullptr;
+Tdisposition disposition = disposition_pour(TAILLE_MEMOIRE_DEFAUT_MO);
+size_t mebioctets_voulus = TAILLE_MEMOIRE_DEFAUT_MO;
+// Whether the size asked for has been tried since it was asked for, and whether that left
+// the engine with no table at all.
+bool allocation_essayee = false;
+bool sans_table = false;
 bool active = true;
 Tstatistiques_memoire statistiques{0, 0, 0};
 
@@ -96,40 +124,68 @@ uint64_t melange(const Tcle& cle) {
     return h;
 }
 
-// The table, allocated and zeroed once, at the first search or count rather than at start-up
-// (the interface waits for the answer to "uci"). Zeroing it at once keeps the process's
-// memory flat from then on. On Linux it asks for 2 MiB pages: touching the table page by
-// page can take a large share of a second in a virtual machine. Null when the memory is
-// not to be had: the engine then goes without the memo, which changes no answer.
-Tentree* alloue_table() {
+// Whether the machine has that much memory free: on Linux and Windows, the physical memory
+// available; elsewhere the allocation alone decides. Asking for more would let the system
+// promise pages it cannot give, and end the process when the table is zeroed.
+bool memoire_disponible(size_t octets) {
+#if defined(__linux__)
+    FILE* infos = std::fopen("/proc/meminfo", "r");
+    if (infos == nullptr) return true;
+    char ligne[256];
+    unsigned long long kio = 0;
+    bool lu = false;
+    while (!lu && std::fgets(ligne, sizeof ligne, infos) != nullptr) {
+        lu = std::sscanf(ligne, "MemAvailable: %llu kB", &kio) == 1;
+    }
+    std::fclose(infos);
+    return !lu || octets / 1024 <= kio;
+#elif defined(_WIN32)
+    MEMORYSTATUSEX etat;
+    etat.dwLength = sizeof etat;
+    return !GlobalMemoryStatusEx(&etat) || octets <= etat.ullAvailPhys;
+#else
+    (void)octets;
+    return true;
+#endif
+}
+
+// A table zeroed at once, at the first search or count rather than at start-up (the
+// interface waits for the answer to "uci"), so that the process's memory stays flat from
+// then on. On Linux it asks for 2 MiB pages: touching the table page by page can take a
+// large share of a second in a virtual machine. Null when the memory is not to be had.
+Tentree* alloue_table(size_t octets) {
+    if (!memoire_disponible(octets)) return nullptr;
 #if defined(__linux__)
     constexpr size_t GRANDE_PAGE = size_t{2} << 20;
-    void* bloc = std::aligned_alloc(GRANDE_PAGE, TAILLE);
-    if (bloc != nullptr) madvise(bloc, TAILLE, MADV_HUGEPAGE);
+    const size_t arrondi = (octets + GRANDE_PAGE - 1) / GRANDE_PAGE * GRANDE_PAGE;
+    void* bloc = std::aligned_alloc(GRANDE_PAGE, arrondi);
+    if (bloc != nullptr) madvise(bloc, arrondi, MADV_HUGEPAGE);
 #elif defined(_WIN32)
-    void* bloc = _aligned_malloc(TAILLE, alignof(Tentree));
+    void* bloc = _aligned_malloc(octets, alignof(Tentree));
 #else
-    void* bloc = std::aligned_alloc(alignof(Tentree), TAILLE);
+    void* bloc = std::aligned_alloc(alignof(Tentree), (octets + 63) / 64 * 64);
 #endif
     if (bloc == nullptr) return nullptr;
-    std::memset(bloc, 0, TAILLE);
+    std::memset(bloc, 0, octets);
     return static_cast<Tentree*>(bloc);
 }
 
-bool allocation_essayee = false;
+void libere_table(Tentree* bloc) {
+#if defined(_WIN32)
+    _aligned_free(bloc);
+#else
+    std::free(bloc);
+#endif
+}
 
-// The key's slot, or null when there is no table.
+// The key's slot, or null when there is no table. The top half of the position's hash,
+// scaled to the region's size, spreads the keys evenly over a region of any size.
 Tentree* place_de(const Tcle& cle) {
-    if (table == nullptr) {
-        if (allocation_essayee) return nullptr;
-        allocation_essayee = true;
-        table = alloue_table();
-        if (table == nullptr) {
-            active = false;
-            return nullptr;
-        }
-    }
-    return &table[DEBUT_DE[cle.region] + (melange(cle) & (ENTREES_DE[cle.region] - 1))];
+    if (!allocation_essayee) alloue_memoire();
+    if (table == nullptr) return nullptr;
+    const uint64_t h = melange(cle) >> 32;
+    return &table[disposition.debut_de[cle.region] +
+                  ((h * disposition.entrees_de[cle.region]) >> 32)];
 }
 
 }  // namespace
@@ -210,12 +266,41 @@ void range_en_memoire(const Tcle& cle, int score, int64_t valeur) {
 
 void memoire_active(bool actif) { active = actif; }
 
-bool memoire_est_active() { return active; }
+bool memoire_est_active() { return active && !sans_table; }
 
 void vide_memoire() {
-    if (table != nullptr) std::memset(static_cast<void*>(table), 0, TAILLE);
+    if (table != nullptr) std::memset(static_cast<void*>(table), 0, disposition.octets);
 }
 
 Tstatistiques_memoire statistiques_memoire() { return statistiques; }
 
-size_t taille_memoire() { return TAILLE; }
+size_t taille_memoire() { return table == nullptr ? 0 : disposition.octets; }
+
+void demande_taille_memoire(size_t mebioctets) {
+    mebioctets = std::max<size_t>(mebioctets, 1);
+    if (mebioctets == mebioctets_voulus) return;
+    mebioctets_voulus = mebioctets;
+    allocation_essayee = false;
+    sans_table = false;
+}
+
+size_t taille_memoire_demandee() { return mebioctets_voulus; }
+
+Tallocation_memoire alloue_memoire() {
+    if (allocation_essayee) return Tallocation_memoire::deja_faite;
+    allocation_essayee = true;
+    const Tdisposition voulue = disposition_pour(mebioctets_voulus);
+    if (table != nullptr && voulue.octets == disposition.octets) {
+        return Tallocation_memoire::deja_faite;
+    }
+    Tentree* nouvelle = alloue_table(voulue.octets);
+    if (nouvelle == nullptr) {
+        sans_table = table == nullptr;
+        return Tallocation_memoire::refusee;
+    }
+    sans_table = false;
+    if (table != nullptr) libere_table(table);
+    table = nouvelle;
+    disposition = voulue;
+    return Tallocation_memoire::faite;
+}

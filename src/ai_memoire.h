@@ -43,11 +43,24 @@ void prepare_memoire(const Tcle& cle);
 bool trouve_en_memoire(const Tcle& cle, int* score, int64_t* valeur);
 void range_en_memoire(const Tcle& cle, int score, int64_t valeur);
 
-// On by default; the differential tests compare the search with and without it.
+// On by default; the differential tests compare the search with and without it. Off too
+// when no table could be had.
 void memoire_active(bool active);
 bool memoire_est_active();
 // Forgets every result (the table stays allocated).
 void vide_memoire();
+
+// The table's size in MiB: 24 until another is asked for. A new size takes effect at the
+// next allocation (alloue_memoire, or the first look-up after the request); until then, and
+// when the new size cannot be had, the table that was there stays.
+constexpr size_t TAILLE_MEMOIRE_DEFAUT_MO = 24;
+void demande_taille_memoire(size_t mebioctets);
+size_t taille_memoire_demandee();
+enum class Tallocation_memoire { deja_faite, faite, refusee };
+// Takes the table of the size asked for, if not done yet; `refusee` when the memory is not
+// to be had (the engine then goes on with the table it had, or none). A refused size is
+// not tried again until another is asked for.
+Tallocation_memoire alloue_memoire();
 
 // Look-ups, hits and results kept since the start, for tests and measurements.
 struct Tstatistiques_memoire {
@@ -57,7 +70,7 @@ struct Tstatistiques_memoire {
 };
 Tstatistiques_memoire statistiques_memoire();
 
-// The table's size in bytes, the whole of the memo's memory.
+// The table's size in bytes, the whole of the memo's memory; 0 while there is none.
 size_t taille_memoire();
 
 #endif
