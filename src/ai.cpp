@@ -266,6 +266,57 @@ inline int score_enfant(const Techiquier* e, const Tcamps& ensembles, int avant,
 
 int64_t limite_de_noeuds = INT64_MAX;
 
+// While a line left open by the memo is completed: nothing is counted, heard or stopped.
+bool en_silence = false;
+
+// ---- The lines of the search ----
+// Where analysis lines are asked for, each position searched with the full window keeps the
+// line that produced its score: the move that last raised alpha, then that child's line,
+// down to a position whose score is its own (the horizon, or no move raised alpha). A
+// position whose result came from the memo has no line of its own: its line is marked as
+// going on from there, with the window it was searched with, and is completed only for the
+// lines printed (complete_ligne). Lines are kept by distance from the root's child.
+constexpr int PLIS_DES_LIGNES = 64;
+struct Tligne_recherche {
+    int longueur;
+    bool suite_en_memoire;  // the position after the moves had its result from the memo
+    int alpha_suite;
+    int beta_suite;
+    Tdeplacement coups[PLIS_DES_LIGNES];
+};
+bool lignes_actives = false;
+Tligne_recherche lignes[PLIS_DES_LIGNES + 1];
+
+inline void ligne_vide(int pli) {
+    lignes[pli].longueur = 0;
+    lignes[pli].suite_en_memoire = false;
+}
+
+inline void ligne_d_un_coup(int pli, Tdeplacement d) {
+    lignes[pli].coups[0] = d;
+    lignes[pli].longueur = 1;
+    lignes[pli].suite_en_memoire = false;
+}
+
+// The move that raised alpha, then the line its child has just left.
+inline void ligne_par(int pli, Tdeplacement d) {
+    Tligne_recherche& ligne = lignes[pli];
+    const Tligne_recherche& suite = lignes[pli + 1];
+    ligne.coups[0] = d;
+    std::copy(suite.coups, suite.coups + suite.longueur, ligne.coups + 1);
+    ligne.longueur = suite.longueur + 1;
+    ligne.suite_en_memoire = suite.suite_en_memoire;
+    ligne.alpha_suite = suite.alpha_suite;
+    ligne.beta_suite = suite.beta_suite;
+}
+
+inline void ligne_en_memoire(int pli, int alpha, int beta) {
+    lignes[pli].longueur = 0;
+    lignes[pli].suite_en_memoire = true;
+    lignes[pli].alpha_suite = alpha;
+    lignes[pli].beta_suite = beta;
+}
+
 // Looks at the input whenever another 1024 horizon evaluations have been made since
 // `avant` ("isready" is answered at once). Raises `arret` when the search must end now
 // ("stop", the time limit, the node limit): every level then returns at once, and the root
@@ -279,7 +330,7 @@ inline void ecoute_si_besoin(int64_t avant) {
         arret = 1;
         return;
     }
-    if ((avant >> 10) != (node >> 10) && ecoute_pendant_recherche()) arret = 1;
+    if ((avant >> 10) != (node >> 10) && !en_silence && ecoute_pendant_recherche()) arret = 1;
 }
 
 // The most a move that takes nothing and promotes nothing raises its side's static score:
@@ -357,6 +408,7 @@ struct Tdernier_pli {
     bool alpha_releve;
     int legaux;  // legal moves scored so far
     const Tsurete* surete;
+    Tdeplacement meilleur;  // the move that last raised alpha
 };
 
 // Scores one move of the last ply: its child's score is the static score after it, worked
@@ -384,6 +436,7 @@ bool coupe_au_dernier_pli(const Techiquier* e, Tdernier_pli* p, Tdeplacement d) 
     if (c * v > c * p->alpha) {
         p->alpha = v;
         p->alpha_releve = true;
+        p->meilleur = d;
     }
     return false;
 }
@@ -404,7 +457,7 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tco
     commence_coups(e, c, connu.ensembles, &coups);
     Tsurete surete;
     analyse_surete(e, c, connu.ensembles, &surete);
-    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, &surete};
+    Tdernier_pli p{&connu.ensembles, c, alpha, beta, statique, false, 0, &surete, {}};
     const int64_t avant = node;
     Tdeplacement d;
     bool coupe = false;
@@ -417,6 +470,13 @@ int avant_horizon(const Techiquier* e, couleur c, int alpha, int beta, const Tco
     }
     ecoute_si_besoin(avant);
     if (coupe) return beta;
+    if (lignes_actives) {
+        if (p.alpha_releve) {
+            ligne_d_un_coup(connu.pli, p.meilleur);
+        } else {
+            ligne_vide(connu.pli);
+        }
+    }
     if (p.alpha_releve) return p.alpha;
     if (p.surete->en_echec) return 9 * statique - 7000 * c;
     return statique;
@@ -492,10 +552,12 @@ int recherche_interieure(const Techiquier* e, couleur c, int profondeur, int alp
             if (c * v > c * alpha) {
                 alpha = v;
                 alpha_releve = true;
+                if (lignes_actives) ligne_par(connu.pli, d);
             }
         }
         if (!en_avance) reste = prepare_enfant(e, c, profondeur, connu, &coups, &enfants[courant]);
     }
+    if (lignes_actives && !alpha_releve) ligne_vide(connu.pli);
     if (alpha_releve) return alpha;
     if (surete.en_echec) return (10 - profondeur) * connu.statique - 7000 * c;
     return connu.statique;
@@ -522,6 +584,7 @@ int recherche_memorisee(const Techiquier* e, couleur c, int profondeur, int alph
         // The evaluations count as made, and the poll they would have brought is made.
         node += noeuds;
         ecoute_si_besoin(avant);
+        if (lignes_actives) ligne_en_memoire(connu.pli, alpha, beta);
         return score;
     }
     score = recherche_interieure(e, c, profondeur, alpha, beta, connu);
@@ -536,6 +599,7 @@ int recherche(const Techiquier* e, couleur c, int profondeur, int alpha, int bet
     if (profondeur <= 0) {
         const int64_t avant = node++;
         ecoute_si_besoin(avant);
+        if (lignes_actives) ligne_vide(connu.pli);
         return connu.statique;
     }
     if (profondeur == 1) return avant_horizon(e, c, alpha, beta, connu);
@@ -550,15 +614,76 @@ int score_statique_apres(const Techiquier* e, Tcoup coup) {
     return evaluation_complete(&copie);
 }
 
-}  // namespace
-
-int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+Tconnu connu_de(const Techiquier* e, int pli) {
     Tconnu connu;
     connu.statique = evaluation_complete(e);
     connu.ensembles = camps(e);
-    connu.pli = 0;
+    connu.pli = pli;
+    connu.memorisable = false;
+    return connu;
+}
+
+// The rest of a line that stops at a position whose result came from the memo: that
+// position is searched again with the same window (its children through the memo, which
+// mostly still holds them), and its own line is added, until no part comes from the memo.
+// The search gives the same score and line as the first time, since nothing it reads has
+// changed; it counts nothing, polls nothing and cannot be stopped. `e` is the position the
+// line starts from, `c` its side to move, `profondeur` its depth.
+void complete_ligne(const Techiquier* e, couleur c, int profondeur, Tligne_recherche* ligne) {
+    const int64_t noeuds = node, limite = limite_de_noeuds;
+    const int32_t arret_avant = arret;
+    const bool actives = lignes_actives;
+    arret = 0;
+    limite_de_noeuds = INT64_MAX;
+    en_silence = true;
+    lignes_actives = true;
+    while (ligne->suite_en_memoire) {
+        Techiquier position;
+        copie_Techiquier(e, &position);
+        couleur cote = c;
+        for (int k = 0; k < ligne->longueur; k++) {
+            execute_coup(&position, vers_Tcoup(ligne->coups[k]));
+            cote = adversaire(cote);
+        }
+        const int pli = ligne->longueur;
+        ligne_vide(pli);
+        recherche_interieure(&position, cote, profondeur - pli, ligne->alpha_suite,
+                             ligne->beta_suite, connu_de(&position, pli));
+        const Tligne_recherche& suite = lignes[pli];
+        std::copy(suite.coups, suite.coups + suite.longueur, ligne->coups + pli);
+        ligne->longueur = pli + suite.longueur;
+        ligne->suite_en_memoire = suite.suite_en_memoire;
+        ligne->alpha_suite = suite.alpha_suite;
+        ligne->beta_suite = suite.beta_suite;
+    }
+    lignes_actives = actives;
+    en_silence = false;
+    limite_de_noeuds = limite;
+    arret = arret_avant;
+    node = noeuds;
+}
+
+}  // namespace
+
+int alpha_beta(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+    Tconnu connu = connu_de(e, 0);
     connu.memorisable = cle_pour_la_memoire(e, c, profondeur, 0, &connu.cle);
     return recherche(e, c, profondeur, alpha, beta, connu);
+}
+
+int alpha_beta_ligne(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                     std::vector<Tcoup>* ligne) {
+    ligne->clear();
+    if (profondeur > PLIS_DES_LIGNES) return alpha_beta(e, c, profondeur, alpha, beta);
+    const bool actives = lignes_actives;
+    lignes_actives = true;
+    ligne_vide(0);  // a search cut off at once leaves no line
+    const int v = alpha_beta(e, c, profondeur, alpha, beta);
+    Tligne_recherche trouvee = lignes[0];
+    if (arret == 0) complete_ligne(e, c, profondeur, &trouvee);
+    lignes_actives = actives;
+    for (int k = 0; k < trouvee.longueur; k++) ligne->push_back(vers_Tcoup(trouvee.coups[k]));
+    return v;
 }
 
 void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis) {
@@ -575,6 +700,96 @@ void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis) {
         n = suivant;
     }
 }
+
+namespace {
+
+int lignes_demandees = 0;
+
+// A root move searched to its end, with its score and the line that produced it.
+struct Tracine_finie {
+    Tcoup coup;
+    int valeur;
+    Tligne_recherche ligne;
+};
+
+// The root move's line as the protocol writes it, after "pv": the move, then its child's
+// line, each move with "q" when a pawn promotes. It stops before a move the rules forbid
+// there (castling out of or through check, which the search allows below the root).
+// `*mat` tells whether the last position written is checkmate, `*plis` how many moves.
+std::string texte_de_ligne(const Techiquier* e, couleur c, const Tracine_finie& racine,
+                           int* plis, bool* mat) {
+    Techiquier position;
+    copie_Techiquier(e, &position);
+    couleur cote = c;
+    std::string pv;
+    *plis = 0;
+    const auto joue = [&](Tcoup coup) {
+        Tliste legaux;
+        init_liste(&legaux);
+        generateur(&position, cote, &legaux);
+        enleve_pos_echec_rapide(&position, &legaux);
+        const bool permis = est_dans_liste(coup, legaux) != 0;
+        total_destroy_liste(&legaux);
+        if (!permis) return false;
+        pv += " " + texte_coup(&position, coup);
+        execute_coup(&position, coup);
+        cote = adversaire(cote);
+        ++*plis;
+        return true;
+    };
+    bool suite = joue(racine.coup);
+    for (int k = 0; suite && k < racine.ligne.longueur; k++) {
+        suite = joue(vers_Tcoup(racine.ligne.coups[k]));
+    }
+    *mat = test_echec_ou_mat(&position, cote) == 3;
+    return pv;
+}
+
+void ecrit_ligne_d_analyse(int profondeur, int rang, const std::string& score, int64_t temps,
+                           int64_t nps, const std::string& pv) {
+    ecrit("info depth %d multipv %d score %s nodes %lld time %lld nps %lld%s%s\n", profondeur,
+          rang, score.c_str(), static_cast<long long>(node), static_cast<long long>(temps),
+          static_cast<long long>(nps), pv.empty() ? "" : " pv", pv.c_str());
+}
+
+// The analysis lines of one root search: the best finished root moves first, equal scores
+// in the root list's order, so that the first is the move the search hands back. Each
+// score is the search's own, from the side to move: "mate M" when the line ends in
+// checkmate (M moves, negative when the side to move is mated), else "cp".
+void ecrit_lignes_d_analyse(const Techiquier* e, couleur c, int profondeur,
+                            std::vector<Tracine_finie>* finies, bool aucun_coup, int64_t temps,
+                            int64_t nps) {
+    if (aucun_coup) {
+        // Mated (mate 0) or stalemate, with no line.
+        ecrit_ligne_d_analyse(profondeur, 1, echec(e, c) ? "mate 0" : "cp 0", temps, nps, "");
+        return;
+    }
+    std::stable_sort(finies->begin(), finies->end(),
+                     [c](const Tracine_finie& a, const Tracine_finie& b) {
+                         return c * a.valeur > c * b.valeur;
+                     });
+    const size_t nombre = std::min(finies->size(), static_cast<size_t>(lignes_demandees));
+    for (size_t rang = 0; rang < nombre; rang++) {
+        Tracine_finie& racine = (*finies)[rang];
+        Techiquier enfant;
+        copie_Techiquier(e, &enfant);
+        execute_coup(&enfant, racine.coup);
+        complete_ligne(&enfant, adversaire(c), profondeur - 1, &racine.ligne);
+        int plis = 0;
+        bool mat = false;
+        const std::string pv = texte_de_ligne(e, c, racine, &plis, &mat);
+        const std::string score =
+            mat ? "mate " + std::to_string(plis % 2 == 1 ? (plis + 1) / 2 : -(plis / 2))
+                : "cp " + std::to_string(c * racine.valeur);
+        ecrit_ligne_d_analyse(profondeur, static_cast<int>(rang) + 1, score, temps, nps, pv);
+    }
+}
+
+}  // namespace
+
+void fixe_lignes_d_analyse(int nombre) { lignes_demandees = std::max(nombre, 0); }
+
+int lignes_d_analyse() { return lignes_demandees; }
 
 void fixe_limite_de_noeuds(int64_t limite) { limite_de_noeuds = limite; }
 
@@ -595,14 +810,23 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
     bool adopte = false;
     int termines = 0;
     const int64_t debut = maintenant_ms();
+    // Lines are kept only where they are printed, and for depths whose lines fit.
+    const bool analyse = lignes_demandees > 0;
+    lignes_actives = analyse && profondeur <= PLIS_DES_LIGNES;
+    std::vector<Tracine_finie> finies;
 
     for (Tcoup* n = liste; n != nullptr && arret == 0;) {
         Techiquier copie;
         copie_Techiquier(e, &copie);
         execute_coup(&copie, *n);
+        if (lignes_actives) ligne_vide(0);
         const int v = alpha_beta(&copie, adversaire(c), profondeur - 1, c * 10000, c * -10000);
         if (arret != 0) break;  // cut inside this move: its partial score is not used
         termines++;
+        if (analyse) {
+            finies.push_back({*n, v, {}});
+            if (lignes_actives) finies.back().ligne = lignes[0];
+        }
         if (c * v > c * meilleur) {
             meilleur = v;
             *coup = fait_coup(n->ligne_depart, n->colonne_depart, n->ligne_arrivee,
@@ -631,10 +855,15 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
         temps = ecoule;
         nps = static_cast<int64_t>(static_cast<double>(node) / (static_cast<double>(ecoule) / 1000.0));
     }
-    const std::string pv = liste == nullptr ? "0000" : texte_coup(e, *coup);
-    ecrit("info depth %d nodes %lld time %lld nps %lld score cp %d pv %s\n", profondeur,
-          static_cast<long long>(node), static_cast<long long>(temps),
-          static_cast<long long>(nps), score_rapporte, pv.c_str());
+    if (analyse) {
+        ecrit_lignes_d_analyse(e, c, profondeur, &finies, liste == nullptr, temps, nps);
+        lignes_actives = false;
+    } else {
+        const std::string pv = liste == nullptr ? "0000" : texte_coup(e, *coup);
+        ecrit("info depth %d nodes %lld time %lld nps %lld score cp %d pv %s\n", profondeur,
+              static_cast<long long>(node), static_cast<long long>(temps),
+              static_cast<long long>(nps), score_rapporte, pv.c_str());
+    }
     total_destroy_liste(&liste);
     return temps;
 }

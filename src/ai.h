@@ -37,6 +37,11 @@ int evaluation_apres_coup(const Techiquier* echiquier, const Tcamps& ensembles, 
                           Tdeplacement coup);
 
 int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha, int beta);
+// alpha_beta, and the line that produced its score: at each position the move that last
+// raised alpha, down to a position whose score is its own (the horizon, or one where no
+// move raised alpha). Empty when no move raised alpha, or after a cut-off.
+int alpha_beta_ligne(const Techiquier* echiquier, couleur c, int profondeur, int alpha,
+                     int beta, std::vector<Tcoup>* ligne);
 
 // One search of fixed depth: the best move goes to *coup, one "info" line is printed, the
 // elapsed milliseconds are returned. A search cut short ("stop", a time limit, the node
@@ -46,6 +51,14 @@ int alpha_beta(const Techiquier* echiquier, couleur c, int profondeur, int alpha
 // the legal root moves it holds are searched, unless it holds none of them.
 int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup* coup,
                    const std::vector<Tcoup>* permis = nullptr);
+
+// Analysis lines: with n >= 1, each root search prints, in place of its one line, one line
+// for each of its n best finished root moves (fewer when it finished fewer):
+// "info depth D multipv I score cp S|mate M nodes N time T nps X pv m1 m2 ...", with the
+// search's own score of the move and the whole line that produced it. 0: the one line.
+// The search itself, its node count and its move are the same either way.
+void fixe_lignes_d_analyse(int nombre);
+int lignes_d_analyse();
 
 // Keeps in a root list only the moves that `permis` holds, in the list's order; a list
 // that would be left empty is kept whole.
