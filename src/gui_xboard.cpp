@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command loop. Each line's first word decides, letter case ignored; an empty line
 // repeats the last word read:
-//   uci         -> "id name Quorvik 0.14", "id author Dremmond", the options OwnBook and
-//                  Ponder (fixed, never changed), "uciok"
+//   uci         -> "id name Quorvik 0.14", "id author Dremmond", one "option name ..." line
+//                  for each option of the table in gui_options.h, "uciok"
 //   isready     -> "readyok"
 //   ucinewgame  -> new game: initial position, white to move
-//   setoption   -> "setoption name Ponder value true|false": with Ponder on, "bestmove"
-//                  names the expected reply ("bestmove m ponder r"); other options: nothing
+//   setoption   -> "setoption name <name> [value <value>]": sets an option of the table
+//                  (Ponder, MultiPV, UCI_AnalyseMode, Hash, Clear Hash; OwnBook changes
+//                  nothing); a bad value: one "info string" line; unknown names: nothing
 //   position    -> "position startpos [moves m1 m2 ...]": sets the game on the board; the
 //                  first list of a game is played whole, afterwards only its last move when
 //                  the rest is the game already on the board (else the list is replayed);
@@ -21,8 +22,9 @@
 //                  (exactly N evaluations) | "go mate N" (the shortest mate, or a sentence
 //                  and a one-ply answer) | "go ponder ..." (no answer before "stop" or
 //                  "ponderhit") | "go" (deepening); "searchmoves m1 m2 ..." with any form:
-//                  one "info ..." line per search, then "bestmove m" ("0000" when there is
-//                  no legal move); m is played on the board
+//                  one "info ..." line per search (with MultiPV above 1 or UCI_AnalyseMode,
+//                  the best root moves' "info ... multipv I score ... pv ..." lines), then
+//                  "bestmove m" ("0000" when there is no legal move); m is played on the board
 //   perft       -> "perft [depth N]": "d > count" for d = 1..N (N = 4 by default)
 //   chess       -> the board as a grid of piece codes
 //   stop, ponderhit, test -> nothing (outside a search; "ponderhit" ends a "go ponder")
@@ -47,7 +49,9 @@
 
 #include "ai.h"
 #include "ai_mat.h"
+#include "ai_memoire.h"
 #include "divers.h"
+#include "gui_options.h"
 #include "primitives_fen.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
@@ -60,14 +64,6 @@ bool blanc(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 char minuscule(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-bool egal_sans_casse(const std::string& a, const char* b) {
-    const size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; i++) {
-        if (minuscule(a[i]) != minuscule(b[i])) return false;
-    }
-    return true;
-}
 
 // The character at an index, or 0 past the end of the line.
 char car(const std::string& ligne, size_t i) { return i < ligne.size() ? ligne[i] : '\0'; }
@@ -132,13 +128,6 @@ std::vector<std::pair<size_t, size_t>> etendues_des_mots(const std::string& lign
     return etendues;
 }
 
-std::vector<std::string> mots(const std::string& ligne) {
-    std::vector<std::string> liste;
-    for (const auto& [debut, longueur] : etendues_des_mots(ligne)) {
-        liste.emplace_back(ligne, debut, longueur);
-    }
-    return liste;
-}
 
 // The squares of a move word (its first four characters, already checked).
 Tcoup coup_de_mot(const std::string& mot) {
@@ -163,7 +152,7 @@ bool meme_coup(const std::string& mot, const Tcoup_joue& joue) {
 bool prolonge_la_partie(const Tpartie* p, const std::string& entree, size_t longueur_dernier) {
     if (p->depuis_fen) return false;  // a game from a FEN is never a game from startpos
     const std::vector<std::string> liste =
-        mots(entree.substr(0, entree.size() - longueur_dernier));
+        mots_de(entree.substr(0, entree.size() - longueur_dernier));
     // position, startpos, moves, then the moves before the last one.
     if (liste.size() < 3) return p->historique.empty();
     const size_t anciens = liste.size() - 3;
@@ -203,7 +192,7 @@ bool mot_de_coup(const std::string& mot) {
 // anything changes, so a refused line leaves the game as it was. The game always starts
 // anew from the FEN and plays every move, as a replayed startpos list does.
 void position_fen(Tpartie* p, const std::string& entree) {
-    const std::vector<std::string> liste = mots(entree);
+    const std::vector<std::string> liste = mots_de(entree);
     // "position", "fen", the fields up to "moves", then the moves.
     const size_t debut_champs = std::min<size_t>(2, liste.size());
     size_t fin_champs = debut_champs;
@@ -314,24 +303,10 @@ void plan_selon_budget(Tpartie* p, int64_t debut) {
     }
 }
 
-// A whole word that is an optionally signed decimal number; its size is capped a little
-// above the 32-bit range.
-bool nombre_entier(const std::string& nombre, int64_t* valeur) {
-    size_t i = !nombre.empty() && (nombre[0] == '-' || nombre[0] == '+') ? 1 : 0;
-    if (i == nombre.size()) return false;
-    int64_t absolue = 0;
-    for (; i < nombre.size(); i++) {
-        if (!std::isdigit(static_cast<unsigned char>(nombre[i]))) return false;
-        if (absolue < INT32_MAX) absolue = absolue * 10 + (nombre[i] - '0');
-    }
-    *valeur = nombre[0] == '-' ? -absolue : absolue;
-    return true;
-}
-
 // "movetime N" among the words of a go line (the word in any case, N an optionally signed
 // decimal number).
 bool lit_movetime(const std::string& entree, int64_t* temps) {
-    const std::vector<std::string> liste = mots(entree);
+    const std::vector<std::string> liste = mots_de(entree);
     for (size_t k = 1; k + 1 < liste.size(); k++) {
         if (egal_sans_casse(liste[k], "movetime")) return nombre_entier(liste[k + 1], temps);
     }
@@ -463,7 +438,7 @@ void repond(Tpartie* p, int32_t promotion = 0, const std::string& attendue = "")
     }
     if (promotion == 0 && est_promotion(&p->echiquier, p->coup)) promotion = DAME;
     std::string texte = texte_coup_promu(Tcoup_promu{p->coup, promotion});
-    if (p->option_ponder) {
+    if (p->reglages.ponder) {
         const std::string reponse = attendue.empty() ? reponse_attendue(p, promotion) : attendue;
         if (!reponse.empty()) texte += " ponder " + reponse;
     }
@@ -562,6 +537,7 @@ void reflechit(Tpartie* p, const std::string& sans_ponder) {
 
 void commande_go(Tpartie* p, const std::string& entree) {
     const int64_t debut = maintenant_ms();
+    prepare_memoire_de_recherche();
     const Tdemande_go demande = lit_demande_go(entree);
     p->coups_permis = coups_de_mots(demande.coups_cherches);
     scan_motif(entree, "go %s", &p->mot);
@@ -614,27 +590,8 @@ void commande_go(Tpartie* p, const std::string& entree) {
     repond(p);
 }
 
-// "setoption name <name> [value <value>]": Ponder takes "true" or "false" (any case);
-// OwnBook and every other name change nothing.
-void commande_setoption(Tpartie* p, const std::string& entree) {
-    const std::vector<std::string> liste = mots(entree);
-    if (liste.size() < 2 || !egal_sans_casse(liste[1], "name")) return;
-    std::string nom, valeur;
-    bool dans_la_valeur = false;
-    for (size_t k = 2; k < liste.size(); k++) {
-        if (!dans_la_valeur && egal_sans_casse(liste[k], "value")) {
-            dans_la_valeur = true;
-            continue;
-        }
-        std::string& cible = dans_la_valeur ? valeur : nom;
-        cible += (cible.empty() ? "" : " ") + liste[k];
-    }
-    if (!egal_sans_casse(nom, "Ponder")) return;
-    if (egal_sans_casse(valeur, "true")) p->option_ponder = true;
-    if (egal_sans_casse(valeur, "false")) p->option_ponder = false;
-}
-
 void commande_perft(Tpartie* p, const std::string& entree) {
+    prepare_memoire_de_recherche();
     p->profondeur = 4;
     scan_motif(entree, "perft %s", &p->mot);
     if (egal_sans_casse(p->mot, "depth")) {
@@ -647,6 +604,37 @@ void commande_perft(Tpartie* p, const std::string& entree) {
 }
 
 }  // namespace
+
+bool egal_sans_casse(const std::string& a, const char* b) {
+    const size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; i++) {
+        if (minuscule(a[i]) != minuscule(b[i])) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> mots_de(const std::string& ligne) {
+    std::vector<std::string> liste;
+    for (const auto& [debut, longueur] : etendues_des_mots(ligne)) {
+        liste.emplace_back(ligne, debut, longueur);
+    }
+    return liste;
+}
+
+// A whole word that is an optionally signed decimal number; its size is capped a little
+// above the 32-bit range.
+bool nombre_entier(const std::string& nombre, int64_t* valeur) {
+    size_t i = !nombre.empty() && (nombre[0] == '-' || nombre[0] == '+') ? 1 : 0;
+    if (i == nombre.size()) return false;
+    int64_t absolue = 0;
+    for (; i < nombre.size(); i++) {
+        if (!std::isdigit(static_cast<unsigned char>(nombre[i]))) return false;
+        if (absolue < INT32_MAX) absolue = absolue * 10 + (nombre[i] - '0');
+    }
+    *valeur = nombre[0] == '-' ? -absolue : absolue;
+    return true;
+}
 
 int scan_motif(const std::string& ligne, const char* motif, std::string* mot,
                int32_t* const* nombres) {
@@ -712,15 +700,14 @@ void init_partie(Tpartie* p) {
     p->mot.clear();
     p->historique.clear();
     p->depuis_fen = false;
-    p->option_ponder = false;
+    p->reglages.ponder = false;
     p->coups_permis.clear();
 }
 
 void uci() {
     ecrit("id name Quorvik " QUORVIK_VERSION "\n");
     ecrit("id author Dremmond\n");
-    ecrit("option name OwnBook type check default false\n");
-    ecrit("option name Ponder type check default false\n");
+    annonce_options();
     ecrit("uciok\n");
 }
 
@@ -756,7 +743,7 @@ int traite_ligne(Tpartie* p, std::string entree) {
     } else if (egal_sans_casse(mot, "ucinewgame")) {
         ucinewgame(p);
     } else if (egal_sans_casse(mot, "setoption")) {
-        commande_setoption(p, entree);
+        commande_setoption(&p->reglages, entree);
     } else if (egal_sans_casse(mot, "position")) {
         commande_position(p, entree);
     } else if (egal_sans_casse(mot, "go")) {

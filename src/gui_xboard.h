@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gui_options.h"
 #include "primitives.h"
 
 // A move applied on the game board since the initial position, with the piece a pawn
@@ -33,8 +34,8 @@ struct Tpartie {
     // last "position fen" line when `depuis_fen` is set.
     std::vector<Tcoup_joue> historique;
     bool depuis_fen;
-    // The Ponder option: "bestmove" then names the reply the engine expects.
-    bool option_ponder;
+    // The values of the UCI options.
+    Treglages reglages;
     // The root moves of the running "go" ("searchmoves"); empty: all of them.
     std::vector<Tcoup> coups_permis;
 };
@@ -62,6 +63,14 @@ int position(Tpartie* partie, size_t index, const std::string& ligne);
 // Scans a line like sscanf: literal characters must match, a blank matches any run of
 // blanks, "%s" takes a word into *mot, "%d" an integer into the next of `nombres`.
 // Returns the number of targets filled.
+// Whether a word is `b`, ASCII letters compared without their case.
+bool egal_sans_casse(const std::string& a, const char* b);
+// The blank-separated words of a line.
+std::vector<std::string> mots_de(const std::string& ligne);
+// A whole word that is an optionally signed decimal number; its size is capped a little
+// above the 32-bit range.
+bool nombre_entier(const std::string& nombre, int64_t* valeur);
+
 int scan_motif(const std::string& ligne, const char* motif, std::string* mot,
                int32_t* const* nombres = nullptr);
 

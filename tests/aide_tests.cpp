@@ -228,3 +228,15 @@ std::string execute_en_processus(const std::string& script, int* statut, int del
     if (statut != nullptr) *statut = etat;
     return sortie;
 }
+
+const std::vector<std::string> BLOC_UCI = {
+    "id name Quorvik 0.14",
+    "id author Dremmond",
+    "option name OwnBook type check default false",
+    "option name Ponder type check default false",
+    "option name MultiPV type spin default 1 min 1 max 256",
+    "option name UCI_AnalyseMode type check default false",
+    "option name Hash type spin default 24 min 1 max 65536",
+    "option name Clear Hash type button",
+    "uciok",
+};

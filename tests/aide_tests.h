@@ -68,6 +68,9 @@ std::string fen_de(const Techiquier* echiquier, couleur camp);
 // The lines of a text, without their line feeds.
 std::vector<std::string> lignes(const std::string& texte);
 
+// The answer to "uci", line by line, "uciok" last.
+extern const std::vector<std::string> BLOC_UCI;
+
 // The engine binary as a child process with its standard input and output on pipes.
 struct Tmoteur {
     pid_t pid = -1;

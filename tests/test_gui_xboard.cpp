@@ -135,12 +135,8 @@ TEST(Boucle, DepartPositionInitialeBlancsProfondeur5) {
 }
 
 TEST(Boucle, UciEnToutesCasses) {
-    const std::string bloc =
-        "id name Quorvik 0.14\n"
-        "id author Dremmond\n"
-        "option name OwnBook type check default false\n"
-        "option name Ponder type check default false\n"
-        "uciok\n";
+    std::string bloc;
+    for (const std::string& ligne : BLOC_UCI) bloc += ligne + "\n";
     Tsession s;
     for (const char* mot : {"uci", "UCI", "Uci", "  uci", "uci extra words"}) {
         EXPECT_EQ(s.ligne(mot), bloc) << mot;
