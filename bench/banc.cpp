@@ -11,7 +11,9 @@
 //      (memo emptied before each run of a suite), with the memo off, and through the
 //      straightforward reference search, with the speed-ups (best times of several runs);
 //   4. "go infinite" from the Ruy Lopez after 5.O-O Be7, the time from "go" to each
-//      depth's "info" line, until depth 9.
+//      depth's "info" line, until depth 9; again with UCI_AnalyseMode on at MultiPV 1 and
+//      5 (the same nodes at each depth).
+//   The suites run with analysis lines too (MultiPV 1 and 5), with the same signature.
 // Usage: quorvik_banc [--sans-reference] [--sans-stockfish] [--repetitions N]
 //                     [--profondeur-infinie D]
 #include <algorithm>
@@ -309,6 +311,22 @@ void banc_suite(const char* nom, const Tposition_banc (&suite)[N], const char* a
     sans.secondes = *std::min_element(temps.begin(), temps.end());
     std::printf("  memo off:       %.3f s best, signature %s\n", sans.secondes,
                 egal(sans.signature(), rapide.signature()));
+    // With analysis lines (UCI_AnalyseMode on, MultiPV 1 and 5): the lines are kept and
+    // printed, the search is the same.
+    for (int lignes : {1, 5}) {
+        fixe_lignes_d_analyse(lignes);
+        temps.clear();
+        Tresultat_suite analyse;
+        for (int i = 0; i < 2 * repetitions; i++) {
+            analyse = suite_moteur(suite);
+            temps.push_back(analyse.secondes);
+        }
+        fixe_lignes_d_analyse(0);
+        analyse.secondes = *std::min_element(temps.begin(), temps.end());
+        std::printf("  MultiPV %d:      %.3f s best (%.1f %% of the engine's), signature %s\n",
+                    lignes, analyse.secondes, 100 * analyse.secondes / rapide.secondes,
+                    egal(analyse.signature(), rapide.signature()));
+    }
     if (avec_reference) {
         Tresultat_suite lente;
         double meilleur = 0;
@@ -328,23 +346,59 @@ void banc_suite(const char* nom, const Tposition_banc (&suite)[N], const char* a
 
 // ---- 4. "go infinite" ----
 
-void banc_infini(int profondeur_max) {
+struct Tprofondeur_infinie {
+    double secondes;
+    std::string ligne;  // the depth's first "info" line
+    long long noeuds;
+};
+
+// The time from "go" to each depth's first "info" line, after the options given.
+std::vector<Tprofondeur_infinie> temps_infini(int profondeur_max, const std::string& options) {
     Tmoteur m = lance_moteur();
-    envoie(&m, std::string("position startpos moves ") + ESPAGNOLE_FERMEE + "\n");
+    envoie(&m, options + "position startpos moves " + ESPAGNOLE_FERMEE + "\n");
     const auto debut = horloge::now();
     envoie(&m, "go infinite\n");
-    std::printf("go infinite after \"position startpos moves %s\"\n", ESPAGNOLE_FERMEE);
-    std::printf("  (before this round: %s)\n", TEMPS_ESPAGNOLE_AVANT);
+    std::vector<Tprofondeur_infinie> profondeurs;
     std::string ligne;
+    int derniere = 0;
     while (lit_ligne_moteur(&m, &ligne, 600000)) {
         if (ligne.rfind("info depth ", 0) != 0) continue;
-        std::printf("  %7.3f s  %s\n", secondes_depuis(debut), ligne.c_str());
-        if (std::atoi(ligne.c_str() + 11) >= profondeur_max) break;
+        const int profondeur = std::atoi(ligne.c_str() + 11);
+        if (profondeur == derniere) continue;  // the other lines of a depth's block
+        derniere = profondeur;
+        const char* noeuds = std::strstr(ligne.c_str(), " nodes ");
+        profondeurs.push_back({secondes_depuis(debut), ligne, noeuds ? std::atoll(noeuds + 7) : -1});
+        if (profondeur >= profondeur_max) break;
     }
     envoie(&m, "stop\n");
     attend_ligne(&m, "bestmove", nullptr, 600000);
     envoie(&m, "quit\n");
     ferme_moteur(&m);
+    return profondeurs;
+}
+
+void banc_infini(int profondeur_max) {
+    std::printf("go infinite after \"position startpos moves %s\"\n", ESPAGNOLE_FERMEE);
+    std::printf("  (before this round: %s)\n", TEMPS_ESPAGNOLE_AVANT);
+    const std::vector<Tprofondeur_infinie> simple = temps_infini(profondeur_max, "");
+    for (const Tprofondeur_infinie& p : simple) std::printf("  %7.3f s  %s\n", p.secondes, p.ligne.c_str());
+    // The same with analysis lines: the same nodes at every depth, and the time beside.
+    for (int lignes : {1, 5}) {
+        const std::vector<Tprofondeur_infinie> analyse = temps_infini(
+            profondeur_max, "setoption name UCI_AnalyseMode value true\nsetoption name MultiPV value " +
+                                std::to_string(lignes) + "\n");
+        std::printf("  UCI_AnalyseMode, MultiPV %d:", lignes);
+        bool memes_noeuds = analyse.size() == simple.size();
+        for (size_t k = 0; k < analyse.size() && k < simple.size(); k++) {
+            memes_noeuds = memes_noeuds && analyse[k].noeuds == simple[k].noeuds;
+            if (k + 3 >= simple.size()) {
+                std::printf(" depth %zu %.3f s (%.1f %%)", k + 1, analyse[k].secondes,
+                            100 * analyse[k].secondes / simple[k].secondes);
+            }
+        }
+        std::printf(", nodes %s\n", memes_noeuds ? "equal" : "DIFFERENT");
+        if (!analyse.empty()) std::printf("    %s\n", analyse.back().ligne.c_str());
+    }
 }
 
 int entier_apres(int argc, char** argv, const char* option, int defaut) {
