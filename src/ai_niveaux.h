@@ -27,8 +27,8 @@ struct Tpoint_de_niveau {
     int marge;
 };
 inline constexpr Tpoint_de_niveau POINTS_DE_NIVEAU[] = {
-    {170, 2000, 100}, {310, 2000, 10}, {440, 2250, 10},
-    {570, 2500, 10},  {690, 2750, 10}, {830, 4000, 0},
+    {150, 1625, 10}, {275, 1855, 10}, {400, 1959, 10}, {525, 2124, 10},
+    {650, 2411, 10}, {775, 2674, 10}, {900, 2921, 10}, {1000, 4000, 0},
 };
 inline constexpr int ELO_MINIMUM = POINTS_DE_NIVEAU[0].elo;
 inline constexpr int ELO_MAXIMUM = POINTS_DE_NIVEAU[std::size(POINTS_DE_NIVEAU) - 1].elo;
