@@ -2,12 +2,12 @@
 // The page through its own controls, in headless Chromium with the engine's real worker. Each
 // test ends with a screenshot in build-web/captures/ and with no console error on the page.
 import assert from 'node:assert/strict';
-import { mkdirSync, mkdtempSync, readFileSync, readdirSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { Chess } from '../../web/node_modules/chess.js/dist/esm/chess.js';
-import { RACINE, lance_chromium, ouvre_page, sert_site } from './navigateur.mjs';
+import { RACINE, SITE, lance_chromium, ouvre_page, sert_site } from './navigateur.mjs';
 
 const CAPTURES = join(RACINE, 'build-web', 'captures');
 let serveur;
@@ -370,6 +370,115 @@ essai('parcourir', {}, async (page) => {
   await a_vous(page);
   assert.equal(await page.$eval('#coups .coup[aria-current]', (e) => e.dataset.demi), '2');
   une_recherche_a_la_fois(await journal(page));
+});
+
+essai('revue', {}, async (page) => {
+  // A short game with a blunder planted: 3… Nf6?? lets white mate.
+  await saisir(page, '#pgn', '1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0');
+  await cliquer(page, '#importer-pgn');
+  await page.click('#revoir');
+  await page.waitForFunction(() => document.getElementById('revue-progres').value > 0);
+  await page.waitForFunction(() => !document.getElementById('revoir').hidden, { timeout: 60000 });
+  assert.equal(await page.$eval('#graphe svg', (s) => s.dataset.points), '8');
+  const marques = () => page.$$eval('#coups .demi', (l) => l.filter((d) => d.querySelector('.nag')).map((d) => d.textContent));
+  const gaffe = (await marques()).find((m) => m.startsWith('Nf6'));
+  assert.match(gaffe, /^Nf6\?\?[A-Za-z]/);
+  const [noirs] = await page.$$eval('#revue-bilan tr.gaffe td', (l) => l.slice(1).map((e) => Number(e.textContent)));
+  assert.ok(noirs >= 1);
+  // The graph goes to the position clicked: its left edge is the start.
+  const cadre = await page.$eval('#graphe svg', (s) => { s.scrollIntoView({ block: 'center' }); const r = s.getBoundingClientRect(); return { x: r.left, y: r.top + r.height / 2 }; });
+  await page.mouse.click(cadre.x + 1, cadre.y);
+  assert.equal(await lire(page, '#fen-actuelle'), new Chess().fen());
+
+  // The review in the PGN, as eval comments and NAGs; read back, the game is reviewed again.
+  await page.contexte.overridePermissions(serveur.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+  await cliquer(page, '#copier-pgn');
+  const pgn = await page.evaluate(() => navigator.clipboard.readText());
+  assert.match(pgn, /3\.\.\. Nf6\s+\$4\s+\{ \[%eval (#\d+|\d+\.\d\d)\] Blunder\. \S+ was best\. \}/);
+  assert.match(pgn, /^\{ \[%eval -?\d+\.\d\d\] \}/m);
+  const avant = await marques();
+  await cliquer(page, '#nouvelle');
+  assert.equal(await page.$eval('#graphe', (g) => g.hidden), true);
+  await saisir(page, '#pgn', pgn);
+  await cliquer(page, '#importer-pgn');
+  assert.deepEqual(await marques(), avant);
+  assert.equal(await page.$eval('#graphe svg', (s) => s.dataset.points), '8');
+
+  // Cancelled: nothing is marked.
+  await saisir(page, '#pgn', '1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 *');
+  await cliquer(page, '#importer-pgn');
+  await page.click('#revoir');
+  await page.click('#annuler-revue');
+  await page.waitForFunction(() => !document.getElementById('revoir').hidden);
+  assert.deepEqual(await marques(), []);
+  await pret(page);
+});
+
+// The site served from a copy, so that a new build can be made of it.
+async function copie_du_site() {
+  const dossier = mkdtempSync(join(tmpdir(), 'quorvik-site-'));
+  cpSync(SITE, dossier, { recursive: true });
+  return { dossier, serveur: await sert_site(dossier) };
+}
+const caches_du_site = (page) => page.evaluate(() => caches.keys());
+
+test('the page opens, plays and analyses offline once visited; a new build replaces the cache', async () => {
+  const { dossier, serveur: copie } = await copie_du_site();
+  const contexte = await navigateur.createBrowserContext();
+  try {
+    const page = await ouvre_page(contexte, copie.url + '/', { langues: ['fr'] });
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 30000 });
+    const [cache] = await caches_du_site(page);
+    await page.setOfflineMode(true);
+    await page.reload({ waitUntil: 'load' });
+    await pret(page);
+    await page.select('#force', 'movetime 100');
+    await jouer(page, { from: 'e2', to: 'e4' }, 'clic');
+    await a_vous(page);
+    await cliquer(page, '#analyser');
+    await profondeur(page, 3);
+    await page.screenshot({ path: join(CAPTURES, 'page-hors-ligne.png') });
+    assert.deepEqual(page.erreurs.filter((e) => !/ERR_INTERNET_DISCONNECTED/.test(e)), []);
+
+    // Another build: its cache alone is kept once it has taken over.
+    const chemin = join(dossier, 'hors-ligne.js');
+    writeFileSync(chemin, readFileSync(chemin, 'utf8').replace(/"version":"\w+"/, '"version":"autre"'));
+    await page.setOfflineMode(false);
+    await page.reload({ waitUntil: 'load' });
+    await page.waitForFunction(async () => (await caches.keys()).join() === 'quorvik-autre', { timeout: 30000 });
+    assert.notEqual(cache, 'quorvik-autre');
+  } finally {
+    await contexte.close();
+    await copie.ferme();
+  }
+});
+
+essai('moteur-arrete', {}, async (page) => {
+  // The engine's worker ended during its search: the page says so, keeps the game, and the
+  // engine started again from the page plays its move.
+  await page.evaluateOnNewDocument(() => {
+    const Vrai = window.Worker;
+    window.__workers = [];
+    window.Worker = class extends Vrai {
+      constructor(...a) {
+        super(...a);
+        window.__workers.push(this);
+      }
+    };
+  });
+  await page.reload({ waitUntil: 'load' });
+  await pret(page);
+  await page.select('#force', 'movetime 3000');
+  await jouer(page, { from: 'd2', to: 'd4' }, 'clic');
+  await page.waitForFunction(() => document.getElementById('etat-moteur').dataset.etat === 'reflexion');
+  await page.evaluate(() => window.__workers[0].terminate());
+  await page.waitForFunction(() => document.getElementById('etat-moteur').dataset.etat === 'erreur', { timeout: 15000 });
+  assert.deepEqual(await coups(page), ['d4']);
+  await page.click('#relancer');
+  await page.waitForFunction(() => document.querySelectorAll('#coups .coup').length === 2, { timeout: 30000 });
+  const envoyees = (await journal(page)).filter((l) => l.sens === '>').map((l) => l.ligne);
+  assert.equal(envoyees.filter((l) => l === 'uci').length, 2);
+  assert.equal(envoyees.filter((l) => l === 'position startpos moves d2d4').length, 2);
 });
 
 essai('langues', { langues: ['en-GB', 'en'] }, async (page) => {

@@ -2,12 +2,14 @@
 // The page's wiring: the controls, the game and the position shown, the board, the engine,
 // the analysis, the page's words, and what the browser keeps across a reload.
 import { creer_analyse } from './analyse.js';
+import { creer_graphe } from './graphe.js';
 import { creer_moteur } from './moteur.js';
 import * as M from './mots.js';
 import { t } from './mots.js';
 import { CHOIX_PAR_DEFAUT, choix_offerts, recherche_du_choix } from './niveaux.js';
 import * as P from './partie.js';
 import { creer_plateau } from './plateau.js';
+import * as R from './revue.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -40,6 +42,7 @@ const etat = {
   vue: null, // the half-move shown, or null for the end of the game (where the game is played)
   version: 0, // grows at every change of the game: an engine move meant for an older one is dropped
   recherche: null, // the engine's search for its move, while it runs
+  revue: null, // the review of the game, while it runs
 };
 
 function sauver() {
@@ -77,6 +80,8 @@ const analyse = creer_analyse(
   { profondeur: $('a-profondeur'), vitesse: $('a-vitesse'), etat: $('a-etat'), lignes: $('a-lignes'), barre: $('barre-eval') },
   { fleches: (formes) => plateau.fleches(formes), jouer_ligne },
 );
+
+const graphe = creer_graphe($('graphe'), (n) => aller_a(n));
 
 function message(texte, erreur = false) {
   const zone = $('message');
@@ -162,12 +167,35 @@ function afficher() {
   $('aller-debut').disabled = $('aller-avant').disabled = n === 0;
   $('aller-fin').disabled = $('aller-apres').disabled = au_bout;
 
+  montrer_revue(n);
   $('fen-actuelle').value = vue.echecs.fen();
   $('reprendre').disabled = etat.en_analyse
     ? coups.length === 0
     : !coups.some((c) => couleur(c) === etat.camp);
   $('analyser').textContent = t(etat.en_analyse ? 'arreter_analyse' : 'analyser');
   $('analyser').setAttribute('aria-pressed', String(etat.en_analyse));
+}
+
+// The review's graph, its count of mistakes, and its controls.
+function montrer_revue(n) {
+  const revue = R.est_revue(etat.partie);
+  $('graphe').hidden = !revue;
+  if (revue) graphe.montrer(etat.partie, n);
+  $('revue-bilan').hidden = !revue;
+  if (revue) {
+    const compte = R.bilan(etat.partie);
+    $('revue-bilan').tBodies[0].replaceChildren(...R.JUGEMENTS.map((j) => {
+      const ligne = document.createElement('tr');
+      ligne.className = j;
+      ligne.append(element('th', '', `${R.SYMBOLES[j]} ${t(`jugement_${j}`)}`), element('td', '', compte.white[j]), element('td', '', compte.black[j]));
+      return ligne;
+    }));
+  }
+  const en_cours = etat.revue !== null;
+  $('revoir').hidden = en_cours;
+  $('revoir').disabled = longueur() === 0;
+  $('annuler-revue').hidden = !en_cours;
+  $('revue-progres').hidden = !en_cours;
 }
 
 // The moves, each a button that shows the position after it; the one shown is marked.
@@ -189,6 +217,15 @@ function montrer_liste(coups, n) {
     bouton.dataset.demi = String(i + 1);
     if (i + 1 === n) bouton.setAttribute('aria-current', 'true');
     demi.append(bouton);
+    const note = etat.partie.notes[i];
+    if (note?.jugement) {
+      demi.classList.add(note.jugement);
+      const symbole = element('span', 'nag', R.SYMBOLES[note.jugement]);
+      symbole.title = t(`jugement_${note.jugement}`);
+      demi.append(symbole);
+      if (note.meilleur) demi.append(element('span', 'mieux', note.meilleur));
+      demi.title = note.meilleur ? t('mieux_etait', { coup: note.meilleur }) : symbole.title;
+    }
     ligne.append(demi);
   });
   const courant = liste.querySelector('[aria-current]');
@@ -223,10 +260,42 @@ function changement() {
   sauver();
 }
 
-// Analyses the position shown when the analysis is on; clears what it left otherwise.
+// Analyses the position shown when the analysis is on (after the review, which has the
+// engine meanwhile); clears what it left otherwise.
 function analyser_la_vue() {
-  if (etat.en_analyse) analyse.demarrer(etat.partie, n_vue(), etat.lignes);
+  if (etat.en_analyse && !etat.revue) analyse.demarrer(etat.partie, n_vue(), etat.lignes);
   else analyse.effacer();
+  if (etat.en_analyse && etat.revue) $('a-etat').textContent = t('analyse_apres_revue');
+}
+
+// The review of the game as it is now: every position searched in turn, the game and the
+// board usable meanwhile. Its notes go on the moves if the game still starts with them.
+async function revoir_la_partie() {
+  if (etat.revue || longueur() === 0) return;
+  const copie = P.de_donnees(P.en_donnees(etat.partie));
+  const coups = P.historique(copie).map((c) => c.lan);
+  const debut = performance.now();
+  $('revue-progres').value = 0;
+  $('revue-etat').textContent = t('revue_en_cours', { fait: 0, total: coups.length + 1 });
+  etat.revue = R.revoir(moteur, copie, (fait, total) => {
+    $('revue-progres').value = fait / total;
+    $('revue-etat').textContent = t('revue_en_cours', { fait, total });
+  });
+  analyser_la_vue();
+  afficher();
+  const notes = await etat.revue.fin;
+  etat.revue = null;
+  const meme_partie = P.historique(etat.partie).slice(0, coups.length).every((c, i) => c.lan === coups[i]);
+  if (!notes) $('revue-etat').textContent = t('revue_annulee');
+  else if (!meme_partie) $('revue-etat').textContent = t('revue_perimee');
+  else {
+    etat.partie.note_depart = notes.note_depart;
+    notes.notes.forEach((note, i) => (etat.partie.notes[i] = note));
+    $('revue-etat').textContent = t('revue_faite', { s: M.nombre((performance.now() - debut) / 1000, 1), profondeur: R.PROFONDEUR });
+  }
+  afficher();
+  analyser_la_vue();
+  sauver();
 }
 
 // Shows the position after `n` half-moves; the game itself does not change.
@@ -289,6 +358,7 @@ async function jouer_sur_le_plateau({ from, to }) {
 }
 
 function nouvelle_partie(partie, texte, en_analyse = etat.en_analyse) {
+  etat.revue?.annuler();
   etat.partie = partie;
   etat.vue = null;
   etat.en_analyse = en_analyse;
@@ -408,6 +478,8 @@ function lier() {
   $('langue').addEventListener('change', (e) => changer_langue(e.target.value));
   $('relancer').addEventListener('click', () => moteur.relancer());
   $('analyser').addEventListener('click', basculer_analyse);
+  $('revoir').addEventListener('click', revoir_la_partie);
+  $('annuler-revue').addEventListener('click', () => etat.revue?.annuler());
   $('coups').addEventListener('click', (e) => {
     const bouton = e.target.closest('button[data-demi]');
     if (bouton) aller_a(Number(bouton.dataset.demi));
@@ -458,7 +530,17 @@ function reprendre_la_visite() {
   plateau.orienter(sauvee.orientation === 'black' || sauvee.orientation === 'white' ? sauvee.orientation : etat.camp);
 }
 
+// The site kept by the browser, for visits without the network. A page already kept that sees
+// a new build take over says so: its own files are the old build's until a reload.
+function garder_hors_ligne() {
+  if (!('serviceWorker' in navigator)) return;
+  const deja = Boolean(navigator.serviceWorker.controller);
+  navigator.serviceWorker.addEventListener('controllerchange', () => deja && message(t('nouvelle_version')));
+  navigator.serviceWorker.register('hors-ligne.js').catch(() => { /* a browser that refuses: online only */ });
+}
+
 lier();
+garder_hors_ligne();
 reprendre_la_visite();
 M.appliquer(document);
 remplir_forces();
