@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <chrono>
 #include <limits>
 
+#include "ai_mat.h"
 #include "ai_memoire.h"
 #include "divers.h"
 #include "primitives_listes.h"
@@ -268,6 +270,7 @@ int64_t limite_de_noeuds = INT64_MAX;
 
 // While a line left open by the memo is completed: nothing is counted, heard or stopped.
 bool en_silence = false;
+int64_t completions_de_lignes = 0;
 
 // ---- The lines of the search ----
 // Where analysis lines are asked for, each position searched with the full window keeps the
@@ -282,6 +285,7 @@ struct Tligne_recherche {
     bool suite_en_memoire;  // the position after the moves had its result from the memo
     int alpha_suite;
     int beta_suite;
+    int score_suite;  // what the memo gave for that position
     Tdeplacement coups[PLIS_DES_LIGNES];
 };
 bool lignes_actives = false;
@@ -308,13 +312,15 @@ inline void ligne_par(int pli, Tdeplacement d) {
     ligne.suite_en_memoire = suite.suite_en_memoire;
     ligne.alpha_suite = suite.alpha_suite;
     ligne.beta_suite = suite.beta_suite;
+    ligne.score_suite = suite.score_suite;
 }
 
-inline void ligne_en_memoire(int pli, int alpha, int beta) {
+inline void ligne_en_memoire(int pli, int alpha, int beta, int score) {
     lignes[pli].longueur = 0;
     lignes[pli].suite_en_memoire = true;
     lignes[pli].alpha_suite = alpha;
     lignes[pli].beta_suite = beta;
+    lignes[pli].score_suite = score;
 }
 
 // Looks at the input whenever another 1024 horizon evaluations have been made since
@@ -584,7 +590,7 @@ int recherche_memorisee(const Techiquier* e, couleur c, int profondeur, int alph
         // The evaluations count as made, and the poll they would have brought is made.
         node += noeuds;
         ecoute_si_besoin(avant);
-        if (lignes_actives) ligne_en_memoire(connu.pli, alpha, beta);
+        if (lignes_actives) ligne_en_memoire(connu.pli, alpha, beta, score);
         return score;
     }
     score = recherche_interieure(e, c, profondeur, alpha, beta, connu);
@@ -647,14 +653,18 @@ void complete_ligne(const Techiquier* e, couleur c, int profondeur, Tligne_reche
         }
         const int pli = ligne->longueur;
         ligne_vide(pli);
-        recherche_interieure(&position, cote, profondeur - pli, ligne->alpha_suite,
-                             ligne->beta_suite, connu_de(&position, pli));
+        [[maybe_unused]] const int score =
+            recherche_interieure(&position, cote, profondeur - pli, ligne->alpha_suite,
+                                 ligne->beta_suite, connu_de(&position, pli));
+        assert(score == ligne->score_suite);
         const Tligne_recherche& suite = lignes[pli];
         std::copy(suite.coups, suite.coups + suite.longueur, ligne->coups + pli);
         ligne->longueur = pli + suite.longueur;
         ligne->suite_en_memoire = suite.suite_en_memoire;
         ligne->alpha_suite = suite.alpha_suite;
         ligne->beta_suite = suite.beta_suite;
+        ligne->score_suite = suite.score_suite;
+        completions_de_lignes++;
     }
     lignes_actives = actives;
     en_silence = false;
@@ -677,9 +687,13 @@ int alpha_beta_ligne(const Techiquier* e, couleur c, int profondeur, int alpha, 
     if (profondeur > PLIS_DES_LIGNES) return alpha_beta(e, c, profondeur, alpha, beta);
     const bool actives = lignes_actives;
     lignes_actives = true;
-    ligne_vide(0);  // a search cut off at once leaves no line
+    ligne_vide(0);
     const int v = alpha_beta(e, c, profondeur, alpha, beta);
     Tligne_recherche trouvee = lignes[0];
+    if (v == beta) {  // cut off: no line
+        trouvee.longueur = 0;
+        trouvee.suite_en_memoire = false;
+    }
     if (arret == 0) complete_ligne(e, c, profondeur, &trouvee);
     lignes_actives = actives;
     for (int k = 0; k < trouvee.longueur; k++) ligne->push_back(vers_Tcoup(trouvee.coups[k]));
@@ -714,8 +728,9 @@ struct Tracine_finie {
 
 // The root move's line as the protocol writes it, after "pv": the move, then its child's
 // line, each move with "q" when a pawn promotes. It stops before a move the rules forbid
-// there (castling out of or through check, which the search allows below the root).
-// `*mat` tells whether the last position written is checkmate, `*plis` how many moves.
+// there: the search checks only that the mover's king is safe after a move, which leaves
+// only castling out of or through check to look at. `*mat` tells whether the last
+// position written is checkmate, `*plis` how many moves were written.
 std::string texte_de_ligne(const Techiquier* e, couleur c, const Tracine_finie& racine,
                            int* plis, bool* mat) {
     Techiquier position;
@@ -723,14 +738,22 @@ std::string texte_de_ligne(const Techiquier* e, couleur c, const Tracine_finie& 
     couleur cote = c;
     std::string pv;
     *plis = 0;
-    const auto joue = [&](Tcoup coup) {
+    const auto permis = [&](Tcoup coup) {
+        const int32_t piece = position.cases[index_case(coup.ligne_depart, coup.colonne_depart)];
+        if (valeur_absolue(piece) != ROI ||
+            valeur_absolue(coup.colonne_arrivee - coup.colonne_depart) != 2) {
+            return true;
+        }
         Tliste legaux;
         init_liste(&legaux);
         generateur(&position, cote, &legaux);
         enleve_pos_echec_rapide(&position, &legaux);
-        const bool permis = est_dans_liste(coup, legaux) != 0;
+        const bool legal = est_dans_liste(coup, legaux) != 0;
         total_destroy_liste(&legaux);
-        if (!permis) return false;
+        return legal;
+    };
+    const auto joue = [&](Tcoup coup) {
+        if (!permis(coup)) return false;
         pv += " " + texte_coup(&position, coup);
         execute_coup(&position, coup);
         cote = adversaire(cote);
@@ -741,7 +764,9 @@ std::string texte_de_ligne(const Techiquier* e, couleur c, const Tracine_finie& 
     for (int k = 0; suite && k < racine.ligne.longueur; k++) {
         suite = joue(vers_Tcoup(racine.ligne.coups[k]));
     }
-    *mat = test_echec_ou_mat(&position, cote) == 3;
+    Tsurete surete;
+    analyse_surete(&position, cote, camps(&position), &surete);
+    *mat = surete.en_echec && coups_legaux_complets(&position, cote).empty();
     return pv;
 }
 
@@ -791,6 +816,8 @@ void fixe_lignes_d_analyse(int nombre) { lignes_demandees = std::max(nombre, 0);
 
 int lignes_d_analyse() { return lignes_demandees; }
 
+int64_t lignes_completees() { return completions_de_lignes; }
+
 void fixe_limite_de_noeuds(int64_t limite) { limite_de_noeuds = limite; }
 
 void leve_limite_de_noeuds() { limite_de_noeuds = INT64_MAX; }
@@ -825,7 +852,8 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
         termines++;
         if (analyse) {
             finies.push_back({*n, v, {}});
-            if (lignes_actives) finies.back().ligne = lignes[0];
+            // A child that reached its beta was cut off, and its line means nothing.
+            if (lignes_actives && v != c * -10000) finies.back().ligne = lignes[0];
         }
         if (c * v > c * meilleur) {
             meilleur = v;

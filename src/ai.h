@@ -59,6 +59,9 @@ int64_t choix_coup(const Techiquier* echiquier, couleur c, int profondeur, Tcoup
 // The search itself, its node count and its move are the same either way.
 void fixe_lignes_d_analyse(int nombre);
 int lignes_d_analyse();
+// How many times a line that stopped at a result of the memo has been searched on, since
+// the start: for tests and measurements.
+int64_t lignes_completees();
 
 // Keeps in a root list only the moves that `permis` holds, in the list's order; a list
 // that would be left empty is kept whole.

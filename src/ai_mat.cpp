@@ -764,9 +764,11 @@ Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
     Tresultat_mat resultat{0, {}, 0, false};
     arret = 0;
     prepare_table();
-    // Left uninitialised: a ply's moves are written before they are read, and the pages of
-    // the plies a search never reaches are never touched.
-    const std::unique_ptr<Tcontexte> x(new Tcontexte);
+    // Taken once and kept, as the table is: a search that allocated its own paid more for
+    // it than a short search costs. Left uninitialised: a ply's moves are written before
+    // they are read, and the pages of the plies no search reaches are never touched.
+    static const std::unique_ptr<Tcontexte> contexte(new Tcontexte);
+    Tcontexte* const x = contexte.get();
     x->noeuds = 0;
     x->attaquant = c;
     for (auto& tueurs : x->tueurs) tueurs[0] = tueurs[1] = AUCUN_COUP;
@@ -775,18 +777,18 @@ Tresultat_mat cherche_mat(const Techiquier* echiquier, couleur c, int coups_max,
     // Mates in 1, 2, ...: the first found is the shortest.
     bool trouve_mat = false;
     for (int n = 1; n <= std::min(coups_max, COUPS_MAX_CHERCHES) && !trouve_mat; n++) {
-        ordonne_racine(echiquier, p, x.get(), racine);
+        ordonne_racine(echiquier, p, x, racine);
         Tordre* o = &x->ordres[0];
         Tcoup_mat coup;
         while (arret == 0 && suivant(o, &coup)) {
             Techiquier apres;
             joue(echiquier, coup, &apres);
-            const bool mate = n == 1 ? donne_mat(x.get(), echiquier, p.ensembles, coup)
-                                     : defense(x.get(), &apres, camps(&apres), n - 1, 1);
+            const bool mate = n == 1 ? donne_mat(x, echiquier, p.ensembles, coup)
+                                     : defense(x, &apres, camps(&apres), n - 1, 1);
             if (!mate || arret != 0) continue;
             trouve_mat = true;
             resultat.ligne.push_back(vers_promu(coup));
-            if (n == 1 || ligne_defense(x.get(), &apres, n - 1, 1, &resultat.ligne)) {
+            if (n == 1 || ligne_defense(x, &apres, n - 1, 1, &resultat.ligne)) {
                 resultat.coups = n;
             } else {
                 resultat.ligne.clear();  // "stop" came while the line was built

@@ -2,6 +2,7 @@
 #include "ai_memoire.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,13 @@ Tstatistiques_memoire statistiques{0, 0, 0};
 
 constexpr uint64_t MARQUE = uint64_t{1} << 63;
 
+// The memo is emptied by changing the generation that every key holds: a result kept under
+// another generation matches no key. The table is zeroed only when the generations have
+// gone round.
+constexpr int BIT_GENERATION = 52;
+constexpr uint64_t GENERATIONS = 2048;  // the key word's free bits, 52 to 62
+uint64_t generation = 0;
+
 // A state word as its offset from the smallest value it may hold; a value that does not fit
 // its field shows as bits above the field's width.
 constexpr uint64_t decale(int32_t valeur, int32_t minimum) {
@@ -124,10 +132,15 @@ uint64_t melange(const Tcle& cle) {
     return h;
 }
 
+// The most a table may take (plafonne_memoire).
+size_t plafond = SIZE_MAX;
+
 // Whether the machine has that much memory free: on Linux and Windows, the physical memory
 // available; elsewhere the allocation alone decides. Asking for more would let the system
 // promise pages it cannot give, and end the process when the table is zeroed.
+
 bool memoire_disponible(size_t octets) {
+    if (octets > plafond) return false;
 #if defined(__linux__)
     FILE* infos = std::fopen("/proc/meminfo", "r");
     if (infos == nullptr) return true;
@@ -237,7 +250,8 @@ bool cle_de_position(const Techiquier* e, couleur c, int profondeur, Tgenre_memo
                    ep_ligne << 20 | ep_colonne << 24 | roi_blanc_ligne << 28 |
                    roi_blanc_colonne << 32 | roi_noir_ligne << 36 | roi_noir_colonne << 40 |
                    uint64_t{c == BLANC} << 44 | prof << 45 |
-                   uint64_t{genre == Tgenre_memoire::comptage} << 51;
+                   uint64_t{genre == Tgenre_memoire::comptage} << 51 |
+                   generation << BIT_GENERATION;
     cle->region = genre == Tgenre_memoire::comptage ? COMPTES
                   : profondeur <= 3                 ? PRES_DE_L_HORIZON
                                                     : LOIN_DE_L_HORIZON;
@@ -269,7 +283,10 @@ void memoire_active(bool actif) { active = actif; }
 bool memoire_est_active() { return active && !sans_table; }
 
 void vide_memoire() {
-    if (table != nullptr) std::memset(static_cast<void*>(table), 0, disposition.octets);
+    generation = (generation + 1) % GENERATIONS;
+    if (generation == 0 && table != nullptr) {
+        std::memset(static_cast<void*>(table), 0, disposition.octets);
+    }
 }
 
 Tstatistiques_memoire statistiques_memoire() { return statistiques; }
@@ -285,6 +302,8 @@ void demande_taille_memoire(size_t mebioctets) {
 }
 
 size_t taille_memoire_demandee() { return mebioctets_voulus; }
+
+void plafonne_memoire(size_t octets) { plafond = octets; }
 
 Tallocation_memoire alloue_memoire() {
     if (allocation_essayee) return Tallocation_memoire::deja_faite;

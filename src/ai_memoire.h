@@ -15,9 +15,9 @@
 // What a result is: a search score with its node count, or a move-path count.
 enum class Tgenre_memoire : uint8_t { recherche, comptage };
 
-// The key: the 64 squares as 4-bit codes, the state words, side, depth and genre packed in
-// one word, and the window (0 for a count). `region` says which part of the table holds
-// it, and follows from the key.
+// The key: the 64 squares as 4-bit codes, the state words, side, depth, genre and the memo's
+// generation packed in one word, and the window (0 for a count). `region` says which part
+// of the table holds it, and follows from the key.
 struct Tcle {
     uint64_t mots[6];
     int region;
@@ -47,7 +47,8 @@ void range_en_memoire(const Tcle& cle, int score, int64_t valeur);
 // when no table could be had.
 void memoire_active(bool active);
 bool memoire_est_active();
-// Forgets every result (the table stays allocated).
+// Forgets every result at once (the table stays allocated): later keys carry another
+// generation.
 void vide_memoire();
 
 // The table's size in MiB: 24 until another is asked for. A new size takes effect at the
@@ -61,6 +62,9 @@ enum class Tallocation_memoire { deja_faite, faite, refusee };
 // to be had (the engine then goes on with the table it had, or none). A refused size is
 // not tried again until another is asked for.
 Tallocation_memoire alloue_memoire();
+// The most the table may take, in bytes: a larger size is refused as a machine without the
+// memory refuses it. For the fuzzer, whose inputs ask for any size.
+void plafonne_memoire(size_t octets);
 
 // Look-ups, hits and results kept since the start, for tests and measurements.
 struct Tstatistiques_memoire {

@@ -20,11 +20,15 @@ int evaluation_complete_reference(const Techiquier* e) {
     return total;
 }
 
-int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alpha, int beta) {
+int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alpha, int beta,
+                         std::vector<Tcoup>* ligne) {
+    if (ligne != nullptr) ligne->clear();
     if (profondeur <= 0) {
         node++;
         return evaluation_complete_reference(e);
     }
+    std::vector<Tcoup> suite;
+    std::vector<Tcoup>* const ligne_enfant = ligne != nullptr ? &suite : nullptr;
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
@@ -37,45 +41,55 @@ int alpha_beta_reference(const Techiquier* e, couleur c, int profondeur, int alp
         if (echec(&copie, c)) continue;
         int v;
         if (!alpha_releve) {
-            v = alpha_beta_reference(&copie, autre, profondeur - 1, beta, alpha);
+            v = alpha_beta_reference(&copie, autre, profondeur - 1, beta, alpha, ligne_enfant);
         } else {
-            v = alpha_beta_reference(&copie, autre, profondeur - 1, alpha + c, alpha);
+            v = alpha_beta_reference(&copie, autre, profondeur - 1, alpha + c, alpha, ligne_enfant);
             if (c * alpha < c * v && c * v < c * beta) {
-                v = alpha_beta_reference(&copie, autre, profondeur - 1, beta, alpha);
+                v = alpha_beta_reference(&copie, autre, profondeur - 1, beta, alpha, ligne_enfant);
             }
         }
         if (c * v >= c * beta) {
             total_destroy_liste(&liste);
+            if (ligne != nullptr) ligne->clear();
             return beta;
         }
         if (c * v > c * alpha) {
             alpha = v;
             alpha_releve = true;
+            if (ligne != nullptr) {
+                *ligne = {*n};
+                ligne->insert(ligne->end(), suite.begin(), suite.end());
+            }
         }
     }
     total_destroy_liste(&liste);
     if (alpha_releve) return alpha;
+    if (ligne != nullptr) ligne->clear();
     if (echec(e, c)) return (10 - profondeur) * evaluation_complete_reference(e) - 7000 * c;
     return evaluation_complete_reference(e);
 }
 
 Tchoix_racine choix_coup_reference(const Techiquier* e, couleur c, int profondeur,
-                                   Tcoup coup_initial, const std::vector<Tcoup>* permis) {
+                                   Tcoup coup_initial, const std::vector<Tcoup>* permis,
+                                   bool avec_lignes) {
     Tliste liste;
     init_liste(&liste);
     generateur(e, c, &liste);
     enleve_pos_echec(e, &liste);
     if (permis != nullptr) garde_coups_permis(&liste, *permis);
     node = 0;
-    Tchoix_racine choix{coup_initial, 0, 0, 0};
+    Tchoix_racine choix{coup_initial, 0, 0, 0, {}};
     int meilleur = c * -50000;
     bool adopte = false;
     for (Tcoup* n = liste; n != nullptr; n = n->suivant) {
         Techiquier copie;
         copie_Techiquier(e, &copie);
         execute_coup(&copie, *n);
-        const int v =
-            alpha_beta_reference(&copie, adversaire(c), profondeur - 1, c * 10000, c * -10000);
+        std::vector<Tcoup> ligne;
+        const int v = alpha_beta_reference(&copie, adversaire(c), profondeur - 1, c * 10000,
+                                           c * -10000, avec_lignes ? &ligne : nullptr);
+        if (avec_lignes) ligne.insert(ligne.begin(), *n);
+        choix.racines.push_back({*n, v, ligne});
         choix.coups_legaux++;
         if (c * v > c * meilleur) {
             meilleur = v;

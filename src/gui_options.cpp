@@ -78,6 +78,7 @@ bool lit_valeur(const Toption& option, const std::string& texte, int64_t* valeur
 }  // namespace
 
 void reglages_par_defaut(Treglages* r) {
+    *r = Treglages{};
     for (const Toption& option : OPTIONS) {
         if (option.type != Ttype_option::button) applique(r, option.id, option.defaut);
     }
@@ -128,7 +129,7 @@ void commande_setoption(Treglages* r, const std::string& entree) {
 
 void prepare_memoire_de_recherche() {
     if (alloue_memoire() != Tallocation_memoire::refusee) return;
-    const size_t mo = taille_memoire() >> 20;
+    const size_t mo = (taille_memoire() + (size_t{1} << 20) - 1) >> 20;
     if (mo > 0) {
         ecrit("info string memoire de %zu Mo impossible a obtenir : la table de %zu Mo reste "
               "en service\n", taille_memoire_demandee(), mo);

@@ -700,7 +700,7 @@ void init_partie(Tpartie* p) {
     p->mot.clear();
     p->historique.clear();
     p->depuis_fen = false;
-    p->reglages.ponder = false;
+    reglages_par_defaut(&p->reglages);
     p->coups_permis.clear();
 }
 

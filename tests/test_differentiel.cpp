@@ -8,6 +8,7 @@
 // replayed by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "ai.h"
+#include "ai_mat.h"
 #include "ai_memoire.h"
 #include "ai_reference.h"
 #include "aide_tests.h"
@@ -397,17 +399,24 @@ struct Trapport {
     std::string pv;
 };
 
-// choix_coup with its "info" line read back from the console.
-Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
-                       const std::vector<Tcoup>* permis = nullptr) {
+// What the engine prints while `travail` runs.
+template <typename Ttravail>
+std::string sortie_de(Ttravail travail) {
     char* tampon = nullptr;
     size_t taille = 0;
     FILE* sortie = open_memstream(&tampon, &taille);
     installe_console_texte("", sortie);
-    choix_coup(e, c, profondeur, coup, permis);
+    travail();
     std::fclose(sortie);
     const std::string texte(tampon, taille);
     std::free(tampon);
+    return texte;
+}
+
+// choix_coup with its "info" line read back from the console.
+Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
+                       const std::vector<Tcoup>* permis = nullptr) {
+    const std::string texte = sortie_de([&] { choix_coup(e, c, profondeur, coup, permis); });
     Trapport r;
     long long temps = 0, nps = 0;
     char pv[16] = {};
@@ -418,6 +427,103 @@ Trapport choix_coup_lu(const Techiquier* e, couleur c, int profondeur, Tcoup* co
     return r;
 }
 
+// ---- Analysis lines ----
+
+// One analysis line, "info depth D multipv I score ... nodes N time T nps X pv ...", with
+// its time and speed left out.
+std::string sans_temps(const std::string& ligne) {
+    const size_t temps = ligne.find(" time "), pv = ligne.find(" pv ");
+    if (temps == std::string::npos) return ligne;
+    return ligne.substr(0, temps) + (pv == std::string::npos ? "" : ligne.substr(pv));
+}
+
+// The lines the engine prints at every MultiPV, time left out.
+std::vector<std::string> lignes_d_analyse_lues(const Techiquier* e, couleur c, int profondeur,
+                                               const std::vector<Tcoup>* permis = nullptr) {
+    fixe_lignes_d_analyse(256);
+    Tcoup coup = fait_coup(7, 7, 0, 0);
+    const std::string texte = sortie_de([&] { choix_coup(e, c, profondeur, &coup, permis); });
+    fixe_lignes_d_analyse(0);
+    std::vector<std::string> resultat;
+    for (const std::string& ligne : lignes(texte)) resultat.push_back(sans_temps(ligne));
+    return resultat;
+}
+
+// The position at the end of a line played from `e`, its side to move, and whether every
+// move was legal under the full rules there (where one is not, the line stops before it).
+struct Tfin_de_ligne {
+    Techiquier echiquier;
+    couleur camp;
+    size_t jouees;
+};
+
+Tfin_de_ligne joue_ligne(const Techiquier* e, couleur c, const std::vector<Tcoup>& ligne) {
+    Tfin_de_ligne fin{*e, c, 0};
+    for (const Tcoup& coup : ligne) {
+        const std::vector<Tcoup_promu> permis = coups_legaux_complets(&fin.echiquier, fin.camp);
+        if (std::none_of(permis.begin(), permis.end(),
+                         [&](const Tcoup_promu& m) { return comp_Tcoup(m.coup, coup) != 0; })) {
+            break;
+        }
+        execute_coup(&fin.echiquier, coup);
+        fin.camp = adversaire(fin.camp);
+        fin.jouees++;
+    }
+    return fin;
+}
+
+// What the analysis lines must be, from the reference's root moves: best first, equal
+// scores in the root list's order; each line as far as the rules allow it, a mate where it
+// ends in checkmate. And every line's own claim, checked on the way: its last position,
+// `profondeur` minus its length from the horizon, scores the root move's value (the
+// static score, or the formula of a side in check that no move helped).
+std::vector<std::string> lignes_d_analyse_attendues(const Tposition& p, couleur c, int profondeur,
+                                                    const Tchoix_racine& reference) {
+    const Techiquier* e = &p.echiquier;
+    const std::string debut = "info depth " + std::to_string(profondeur) + " multipv ";
+    const std::string noeuds = " nodes " + std::to_string(reference.noeuds);
+    if (reference.racines.empty()) {
+        return {debut + "1 score " + (echec(e, c) ? "mate 0" : "cp 0") + noeuds};
+    }
+    std::vector<Tchoix_racine::Tracine> rangees = reference.racines;
+    std::stable_sort(rangees.begin(), rangees.end(), [c](const auto& a, const auto& b) {
+        return c * a.valeur > c * b.valeur;
+    });
+    std::vector<std::string> attendues;
+    for (size_t rang = 0; rang < rangees.size(); rang++) {
+        const auto& racine = rangees[rang];
+        Techiquier fin = *e;
+        couleur cote = c;
+        for (const Tcoup& coup : racine.ligne) {
+            execute_coup(&fin, coup);
+            cote = adversaire(cote);
+        }
+        const int reste = profondeur - static_cast<int>(racine.ligne.size());
+        const int statique = evaluation_complete_reference(&fin);
+        const int valeur = reste <= 0 || !echec(&fin, cote) ? statique
+                                                             : (10 - reste) * statique - 7000 * cote;
+        if (valeur != racine.valeur && racine.valeur * c < 10000 && racine.valeur * c > -10000) {
+            ADD_FAILURE() << "the line of " << nom_coup(racine.coup) << " ends on " << valeur
+                          << ", its score is " << racine.valeur << ", " << ou(p, c);
+        }
+        const Tfin_de_ligne jouee = joue_ligne(e, c, racine.ligne);
+        std::string pv;
+        Techiquier avant = *e;
+        for (size_t k = 0; k < jouee.jouees; k++) {
+            pv += " " + texte_coup(&avant, racine.ligne[k]);
+            execute_coup(&avant, racine.ligne[k]);
+        }
+        const int plis = static_cast<int>(jouee.jouees);
+        const bool mat = coups_legaux_complets(&jouee.echiquier, jouee.camp).empty() &&
+                         echec(&jouee.echiquier, jouee.camp);
+        const std::string score =
+            mat ? "mate " + std::to_string(plis % 2 == 1 ? (plis + 1) / 2 : -(plis / 2))
+                : "cp " + std::to_string(c * racine.valeur);
+        attendues.push_back(debut + std::to_string(rang + 1) + " score " + score + noeuds + " pv" + pv);
+    }
+    return attendues;
+}
+
 bool compare_choix(const Tposition& p, couleur c, int profondeur,
                    const std::vector<Tcoup>* permis = nullptr) {
     // A move no search would choose, so that an unchanged answer shows.
@@ -425,7 +531,7 @@ bool compare_choix(const Tposition& p, couleur c, int profondeur,
     Tcoup coup = initial;
     const Trapport rapport = choix_coup_lu(&p.echiquier, c, profondeur, &coup, permis);
     const Tchoix_racine reference =
-        choix_coup_reference(&p.echiquier, c, profondeur, initial, permis);
+        choix_coup_reference(&p.echiquier, c, profondeur, initial, permis, true);
     const std::string pv_reference =
         reference.coups_legaux == 0 ? "0000" : texte_coup(&p.echiquier, reference.coup);
     const std::string contexte = ou(p, c) + ", depth " + std::to_string(profondeur);
@@ -434,6 +540,10 @@ bool compare_choix(const Tposition& p, couleur c, int profondeur,
     EXPECT_EQ(rapport.pv, pv_reference) << "pv " << contexte;
     EXPECT_EQ(rapport.score, reference.score_rapporte) << "score " << contexte;
     EXPECT_EQ(rapport.noeuds, reference.noeuds) << "nodes " << contexte;
+    // With every root move's line asked for: the reference's scores, ranks and lines.
+    EXPECT_EQ(lignes_d_analyse_lues(&p.echiquier, c, profondeur, permis),
+              lignes_d_analyse_attendues(p, c, profondeur, reference))
+        << "analysis lines " << contexte;
     return !::testing::Test::HasFailure();
 }
 
@@ -560,6 +670,35 @@ TEST_F(Differentiel, ChoixCoupRacineRestreinte) {
         const std::vector<Tcoup> aucun_legal = {autres.back()};
         compare_choix(p, p.camp, 2, &aucun_legal);
     }
+}
+
+// Positions where the lines end in mates, promote, castle or have a king with few moves,
+// for either side: every root move's line against the reference, depths 1 to 4.
+TEST_F(Differentiel, LignesDAnalyseSurDesPositionsChoisies) {
+    const char* const fens[] = {
+        "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",                    // mate in one
+        "r3k1n1/1p3p2/3K4/2PPP3/8/8/8/8 b q - 0 1",             // O-O-O mates
+        "2k4r/pp2b1pp/2n2p2/2p2P1P/P7/5bP1/3p3r/6K1 b - - 1 37", // mate in two, black
+        "8/1P6/8/8/8/8/5K2/7k w - - 0 1",                        // promotion
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",               // promotions both sides
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",                        // a king with few moves
+        "k7/8/1Q6/8/8/8/8/K7 b - - 0 1",                         // stalemate: no line
+        "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1",                     // mated: no line
+    };
+    int mats = 0;
+    for (const char* fen : fens) {
+        Tposition p{};
+        p.fen = fen;
+        ASSERT_EQ(lit_fen_texte(fen, &p.echiquier, &p.camp), 1) << fen;
+        for (int profondeur = 1; profondeur <= (SOUS_SANITISEUR ? 3 : 4); profondeur++) {
+            if (!compare_choix(p, p.camp, profondeur)) return;
+            for (const std::string& ligne : lignes_d_analyse_lues(&p.echiquier, p.camp, profondeur)) {
+                mats += ligne.find(" score mate ") != std::string::npos;
+            }
+        }
+    }
+    EXPECT_GT(mats, 10);
 }
 
 TEST_F(Differentiel, PerftEtMinMaxProfondeursUnADeux) {
@@ -711,9 +850,10 @@ TEST_F(Differentiel, MemoireActiveOuCoupeeSurLesParties) {
 }
 
 // The root report and choice, with the memo left warm from one depth to the next as the
-// deepening plans leave it.
+// deepening plans leave it; the analysis lines too.
 TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
     arret = 0;
+    const int64_t completees_avant = lignes_completees();
     const std::vector<const Tposition*> positions = toutes();
     for (size_t i = 0; i < positions.size(); i += 150 * PAS) {
         const Tposition& p = *positions[i];
@@ -729,8 +869,17 @@ TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
             ASSERT_EQ(r_avec.noeuds, r_sans.noeuds) << contexte;
             ASSERT_EQ(r_avec.score, r_sans.score) << contexte;
             ASSERT_EQ(r_avec.pv, r_sans.pv) << contexte;
+            // Where the memo gave a result on a line, the line was searched on from there.
+            memoire_active(true);
+            const std::vector<std::string> lignes_avec =
+                lignes_d_analyse_lues(&p.echiquier, p.camp, profondeur);
+            memoire_active(false);
+            ASSERT_EQ(lignes_avec, lignes_d_analyse_lues(&p.echiquier, p.camp, profondeur))
+                << contexte;
+            memoire_active(true);
         }
     }
+    EXPECT_GT(lignes_completees() - completees_avant, 0);
 }
 
 // Counts as the "perft" command asks for them, depth after depth over a warm memo.

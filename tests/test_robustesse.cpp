@@ -22,8 +22,10 @@
 #include <vector>
 
 #include "ai.h"
+#include "ai_memoire.h"
 #include "aide_tests.h"
 #include "divers.h"
+#include "gui_options.h"
 #include "gui_xboard.h"
 #include "primitives_listes.h"
 #include "primitives_pieces.h"
@@ -103,6 +105,58 @@ TEST(RobustesseEntree, LesLignesParasitesNeChangentPasLaPartie) {
             if (l != ERREUR) sans_erreurs.push_back(l);
         }
         EXPECT_EQ(sans_erreurs, attendu) << "essai " << essai;
+    }
+}
+
+// Option values no interface should send. Each is answered with one "info string" line and
+// brought into the option's range (then it acts as that bound does) or ignored; nothing else
+// changes. A memo the machine cannot give is said so at the next search, which then runs
+// with the memo it had: the same answers.
+TEST(RobustesseEntree, LesValeursDOptionFaussesSontBorneesOuIgnorees) {
+    const std::string jeu = "position startpos moves e2e4 e7e5\ngo depth 4\nperft depth 2\n";
+    const auto sans_temps = [](std::vector<std::string> l) {
+        for (std::string& ligne : l) {
+            const size_t t = ligne.find(" time ");
+            if (t != std::string::npos) ligne.erase(t, ligne.find(" score ") - t);
+        }
+        return l;
+    };
+    const std::string maximum = std::to_string(HASH_MAXIMUM_MO);
+    const struct {
+        const char* ligne;
+        const char* comme;  // the line that gives the same answers, empty: the defaults
+    } cas[] = {
+        {"setoption name Hash value 1000000000000", ""},
+        {"setoption name MultiPV value 0", ""},
+        {"setoption name MultiPV value -3", ""},
+        {"setoption name multipv value 99999", "setoption name MultiPV value 256"},
+        {"setoption name MultiPV value abc", ""},
+        {"setoption name MultiPV value", ""},
+        {"setoption name MultiPV value 3 4", ""},
+        {"setoption name Hash value 0", ""},
+        {"setoption name HASH value -1", ""},
+        {"setoption name UCI_AnalyseMode value maybe", ""},
+        {"setoption name Ponder value 1", ""},
+    };
+    const std::vector<std::string> defaut = sans_temps(lignes(execute_en_memoire(jeu)));
+    ASSERT_GT(taille_memoire(), 0u);  // the memo the refused size leaves in service
+    for (const auto& [ligne, comme] : cas) {
+        std::vector<std::string> l = sans_temps(lignes(execute_en_memoire(ligne + ("\n" + jeu))));
+        ASSERT_FALSE(l.empty()) << ligne;
+        EXPECT_EQ(l[0].rfind("info string option ", 0), 0u) << ligne << ": " << l[0];
+        const bool enorme = l[0].find("hors de 1.." + maximum + ", ramenee a " + maximum) !=
+                            std::string::npos;
+        l.erase(l.begin());
+        if (enorme) {
+            // Taken at the search: the machine has not that much memory.
+            ASSERT_FALSE(l.empty()) << ligne;
+            EXPECT_EQ(l[0], "info string memoire de " + maximum +
+                                " Mo impossible a obtenir : la table de 24 Mo reste en service");
+            l.erase(l.begin());
+        }
+        const std::vector<std::string> attendu =
+            *comme == '\0' ? defaut : sans_temps(lignes(execute_en_memoire(comme + ("\n" + jeu))));
+        EXPECT_EQ(l, attendu) << ligne;
     }
 }
 

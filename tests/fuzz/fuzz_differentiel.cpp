@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer target: the fast search, root choice and counts against the straightforward
-// reference, on positions the fuzzer's bytes choose. Any difference aborts with the
-// position line, the side, the depth and the window that show it.
+// libFuzzer target: the fast search (its score, nodes and line), root choice and counts
+// against the straightforward reference, on positions the fuzzer's bytes choose. Any
+// difference aborts with the position line, the side, the depth and the window that show
+// it.
 //
 // The input:
 //   byte 0   depth 1 + (b & 3) % 3; bit 2: search for the side not to move; bits 3-5: the window
@@ -212,9 +213,20 @@ void compare(const Techiquier* e, couleur c, int profondeur, int alpha, int beta
     const int score = alpha_beta(e, c, profondeur, alpha, beta);
     const int64_t noeuds = node;
     node = 0;
-    const int score_reference = alpha_beta_reference(e, c, profondeur, alpha, beta);
+    std::vector<Tcoup> ligne_reference;
+    const int score_reference =
+        alpha_beta_reference(e, c, profondeur, alpha, beta, &ligne_reference);
     ecart("alpha_beta score", score, score_reference);
     ecart("alpha_beta nodes", noeuds, node);
+    // The line that produced the score, move for move.
+    std::vector<Tcoup> ligne_rapide;
+    ecart("alpha_beta_ligne score", alpha_beta_ligne(e, c, profondeur, alpha, beta, &ligne_rapide),
+          score_reference);
+    ecart("alpha_beta_ligne length", static_cast<long long>(ligne_rapide.size()),
+          static_cast<long long>(ligne_reference.size()));
+    for (size_t k = 0; k < ligne_rapide.size() && k < ligne_reference.size(); k++) {
+        ecart("alpha_beta_ligne move", comp_Tcoup(ligne_rapide[k], ligne_reference[k]), 1);
+    }
 
     // A move no search chooses, so that an answer left unchanged shows.
     const Tcoup initial = fait_coup(7, 7, 0, 0);

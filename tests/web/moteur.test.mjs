@@ -13,8 +13,9 @@ const SESSIONS = join(RACINE, 'tests', 'sessions');
 const NATIF = join(RACINE, 'build', 'quorvik');
 const LANCEUR = join(RACINE, 'build-web', 'quorvik');
 
-// Times and speeds vary; so does the memo's largest size, which the browser's memory bounds.
-const sans_temps = (l) => l.replace(/ time \d+ nps \d+ /, ' time - nps - ').replace(/^(option name Hash .* max )\d+$/, '$1-');
+// Times and speeds aside, and the memo's largest size, which is the platform's.
+const sans_temps = (l) =>
+  l.replace(/ time \d+ nps \d+( |$)/, ' time - nps -$1').replace(/^(option name Hash .* max )\d+$/, '$1N');
 const lignes_de = (sortie) => sortie.split('\n').slice(0, -1).map(sans_temps);
 const execute = (moteur, script) => execFileSync(moteur, { input: script, encoding: 'utf8' });
 
