@@ -91,6 +91,7 @@ async function a_vous(page) {
 // The UCI log as the page keeps it: [{ t (ms), sens ('>' sent, '<' received), ligne }].
 async function journal(page) {
   await page.$eval('#journal-zone', (d) => (d.open = true));
+  await page.waitForFunction(() => document.getElementById('journal').textContent !== ''); // filled on toggle
   const texte = await lire(page, '#journal');
   return texte.split('\n').map((l) => {
     const [, t, sens, ligne] = /^(\S+) (.) (.*)$/.exec(l) ?? assert.fail(`log line: ${JSON.stringify(l)}`);
@@ -427,6 +428,7 @@ test('the page opens, plays and analyses offline once visited; a new build repla
   const contexte = await navigateur.createBrowserContext();
   try {
     const page = await ouvre_page(contexte, copie.url + '/', { langues: ['fr'] });
+    await page.setViewport({ width: 1200, height: 820 });
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 30000 });
     const [cache] = await caches_du_site(page);
     await page.setOfflineMode(true);
@@ -437,6 +439,7 @@ test('the page opens, plays and analyses offline once visited; a new build repla
     await a_vous(page);
     await cliquer(page, '#analyser');
     await profondeur(page, 3);
+    await page.evaluate(() => window.scrollTo(0, 0));
     await page.screenshot({ path: join(CAPTURES, 'page-hors-ligne.png') });
     assert.deepEqual(page.erreurs.filter((e) => !/ERR_INTERNET_DISCONNECTED/.test(e)), []);
 
