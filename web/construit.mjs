@@ -44,7 +44,7 @@ for (const [nom, fichiers] of Object.entries(bibliotheques)) {
   console.log(`${nom} ${version} -> ${resolve(cible)}`);
 }
 
-for (const f of ['index.html', 'style.css', 'favicon.svg', 'icone.svg', 'icone-192.png', 'icone-512.png', 'quorvik.webmanifest']) {
+for (const f of ['index.html', 'style.css', 'favicon.svg', 'icone.svg', 'icone-192.png', 'icone-512.png', 'quorvik.webmanifest', 'quorvik-veille.js']) {
   cpSync(join(ici, f), join(site, f));
 }
 mkdirSync(join(site, 'src'), { recursive: true });

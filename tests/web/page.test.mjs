@@ -2,7 +2,7 @@
 // The page through its own controls, in headless Chromium with the engine's real worker. Each
 // test ends with a screenshot in build-web/captures/ and with no console error on the page.
 import assert from 'node:assert/strict';
-import { cpSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, writeFileSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -450,6 +450,25 @@ test('the page opens, plays and analyses offline once visited; a new build repla
     await page.reload({ waitUntil: 'load' });
     await page.waitForFunction(async () => (await caches.keys()).join() === 'quorvik-autre', { timeout: 30000 });
     assert.notEqual(cache, 'quorvik-autre');
+  } finally {
+    await contexte.close();
+    await copie.ferme();
+  }
+});
+
+test('an engine that cannot load is reported, and starts once it can', async () => {
+  const { dossier, serveur: copie } = await copie_du_site();
+  const wasm = join(dossier, 'quorvik-worker.wasm');
+  const octets = readFileSync(wasm);
+  rmSync(wasm);
+  const contexte = await navigateur.createBrowserContext();
+  try {
+    const page = await ouvre_page(contexte, copie.url + '/', { langues: ['fr'] });
+    await page.waitForFunction(() => document.getElementById('etat-moteur').dataset.etat === 'erreur');
+    writeFileSync(wasm, octets);
+    await page.click('#relancer');
+    await pret(page);
+    assert.equal(await page.$eval('#relancer', (b) => b.hidden), true);
   } finally {
     await contexte.close();
     await copie.ferme();

@@ -69,11 +69,12 @@ function montrer_etat(e = etat_moteur[0], detail = etat_moteur[1]) {
   etat_moteur = [e, detail];
   const zone = $('etat-moteur');
   zone.dataset.etat = e;
-  zone.textContent = t(`moteur_${e}`) + (detail ? ` (${detail})` : '');
+  zone.textContent = t(`moteur_${e}`) + (detail ? ` (${detail.slice(0, 120)})` : '');
+  zone.title = detail ?? '';
   $('relancer').hidden = e !== 'erreur';
 }
 
-const moteur = creer_moteur('quorvik-worker.js', { sur_etat: montrer_etat, sur_ligne: noter, sur_pret: remplir_forces });
+const moteur = creer_moteur('quorvik-veille.js', { sur_etat: montrer_etat, sur_ligne: noter, sur_pret: remplir_forces });
 const plateau = creer_plateau($('plateau'), jouer_sur_le_plateau);
 const analyse = creer_analyse(
   moteur,
