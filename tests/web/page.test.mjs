@@ -24,7 +24,7 @@ after(async () => {
 
 // A test on a fresh page whose engine is loaded, in a browser context of its own (nothing
 // kept from another test), French unless told; a phone's screen with touch when mobile.
-function essai(nom, { mobile = false, langues = ['fr-FR', 'fr'] } = {}, corps) {
+function essai(nom, { mobile = false, langues = ['fr-FR', 'fr'], pleine = mobile } = {}, corps) {
   test(nom.replaceAll('-', ' '), async (t) => {
     const contexte = await navigateur.createBrowserContext();
     const page = await ouvre_page(contexte, serveur.url + '/', { langues });
@@ -36,7 +36,7 @@ function essai(nom, { mobile = false, langues = ['fr-FR', 'fr'] } = {}, corps) {
       await corps(page, t);
     } finally {
       await new Promise((r) => setTimeout(r, 300)); // the board's last move drawn to its end
-      await page.screenshot({ path: join(CAPTURES, `page-${nom}.png`), fullPage: mobile });
+      await page.screenshot({ path: join(CAPTURES, `page-${nom}.png`), fullPage: pleine });
       await contexte.close();
     }
     assert.deepEqual(page.erreurs, []);
@@ -373,7 +373,17 @@ essai('parcourir', {}, async (page) => {
   une_recherche_a_la_fois(await journal(page));
 });
 
-essai('revue', {}, async (page) => {
+essai('revue', { pleine: true }, async (page) => {
+  const marques = () => page.$$eval('#coups .demi', (l) => l.filter((d) => d.querySelector('.nag')).map((d) => d.textContent));
+  // Cancelled: nothing is marked.
+  await saisir(page, '#pgn', '1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 *');
+  await cliquer(page, '#importer-pgn');
+  await page.click('#revoir');
+  await page.click('#annuler-revue');
+  await page.waitForFunction(() => !document.getElementById('revoir').hidden);
+  assert.deepEqual(await marques(), []);
+  await pret(page);
+
   // A short game with a blunder planted: 3… Nf6?? lets white mate.
   await saisir(page, '#pgn', '1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0');
   await cliquer(page, '#importer-pgn');
@@ -381,7 +391,6 @@ essai('revue', {}, async (page) => {
   await page.waitForFunction(() => document.getElementById('revue-progres').value > 0);
   await page.waitForFunction(() => !document.getElementById('revoir').hidden, { timeout: 60000 });
   assert.equal(await page.$eval('#graphe svg', (s) => s.dataset.points), '8');
-  const marques = () => page.$$eval('#coups .demi', (l) => l.filter((d) => d.querySelector('.nag')).map((d) => d.textContent));
   const gaffe = (await marques()).find((m) => m.startsWith('Nf6'));
   assert.match(gaffe, /^Nf6\?\?[A-Za-z]/);
   const [noirs] = await page.$$eval('#revue-bilan tr.gaffe td', (l) => l.slice(1).map((e) => Number(e.textContent)));
@@ -404,15 +413,8 @@ essai('revue', {}, async (page) => {
   await cliquer(page, '#importer-pgn');
   assert.deepEqual(await marques(), avant);
   assert.equal(await page.$eval('#graphe svg', (s) => s.dataset.points), '8');
+  await page.keyboard.press('ArrowLeft');
 
-  // Cancelled: nothing is marked.
-  await saisir(page, '#pgn', '1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 *');
-  await cliquer(page, '#importer-pgn');
-  await page.click('#revoir');
-  await page.click('#annuler-revue');
-  await page.waitForFunction(() => !document.getElementById('revoir').hidden);
-  assert.deepEqual(await marques(), []);
-  await pret(page);
 });
 
 // The site served from a copy, so that a new build can be made of it.

@@ -65,7 +65,8 @@ export function creer_graphe(conteneur, aller_a) {
       );
       partie.notes.forEach((note, i) => {
         if (!note?.jugement) return;
-        const point = noeud('circle', { cx: x(i + 1), cy: y(valeurs[i + 1]), r: 3.5, fill: COULEURS[note.jugement], class: 'faute' });
+        // Kept off the edges, where a won position's mark would be cut in half.
+        const point = noeud('circle', { cx: Math.min(x(i + 1), LARGEUR - 4), cy: Math.min(Math.max(y(valeurs[i + 1]), 4), HAUTEUR - 4), r: 3.5, fill: COULEURS[note.jugement], class: 'faute' });
         point.dataset.demi = String(i + 1);
         svg.append(point);
       });

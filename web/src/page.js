@@ -360,6 +360,7 @@ async function jouer_sur_le_plateau({ from, to }) {
 
 function nouvelle_partie(partie, texte, en_analyse = etat.en_analyse) {
   etat.revue?.annuler();
+  $('revue-etat').textContent = '';
   etat.partie = partie;
   etat.vue = null;
   etat.en_analyse = en_analyse;
