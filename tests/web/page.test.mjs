@@ -318,8 +318,9 @@ essai('analyse', {}, async (page, t) => {
   await cliquer(page, '#analyser');
   await profondeur(page, 3);
   const premiere = await page.$eval('#a-lignes li:first-child .pv', (pv) => {
+    const montree = [...pv.children].map((b) => b.textContent);
     pv.children[1].click(); // read and clicked at once: the line may change at the next depth
-    return [...pv.children].map((b) => b.textContent);
+    return montree;
   });
   assert.deepEqual(await coups(page), premiere.slice(0, 2).map((c) => c.replace(/^\d+(\.|…) /, '')));
   // Back one move by the list, then another move: a new continuation, the old one dropped.
@@ -385,7 +386,7 @@ essai('revue', { pleine: true }, async (page) => {
   await pret(page);
 
   // A short game with a blunder planted: 3… Nf6?? lets white mate.
-  await saisir(page, '#pgn', '1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0');
+  await saisir(page, '#pgn', '[White "Anne"]\n[Black "Bruno"]\n\n1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0');
   await cliquer(page, '#importer-pgn');
   await page.click('#revoir');
   await page.waitForFunction(() => document.getElementById('revue-progres').value > 0);
@@ -406,6 +407,7 @@ essai('revue', { pleine: true }, async (page) => {
   const pgn = await page.evaluate(() => navigator.clipboard.readText());
   assert.match(pgn, /3\.\.\. Nf6\s+\$4\s+\{ \[%eval (#\d+|\d+\.\d\d)\] Blunder\. \S+ was best\. \}/);
   assert.match(pgn, /^\{ \[%eval -?\d+\.\d\d\] \}/m);
+  assert.match(pgn, /\[White "Anne"\]\n\[Black "Bruno"\]\n\[Result "1-0"\]/); // an imported game keeps its players
   const avant = await marques();
   await cliquer(page, '#nouvelle');
   assert.equal(await page.$eval('#graphe', (g) => g.hidden), true);

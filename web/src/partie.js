@@ -78,7 +78,7 @@ export function lire_fen(texte) {
 // A game: where it starts, its moves (in the rules library, at the end of the game) and the
 // review's notes, one per move (see revue.js), kept while the moves they judge stay.
 export function creer_partie(fen = FEN_DEPART) {
-  return { depart: fen, echecs: new Chess(fen), notes: [], note_depart: null };
+  return { depart: fen, echecs: new Chess(fen), notes: [], note_depart: null, entetes: null };
 }
 
 // Plays a move given as { from, to, promotion } or as text (SAN "Nf3" or coordinates "g1f3",
@@ -205,7 +205,8 @@ function commentaire(note) {
 }
 
 // Standard PGN: English tags and SAN; the review's notes as eval comments and NAGs.
-// joueurs: { White, Black, WhiteElo?, BlackElo? }
+// joueurs: { White, Black, WhiteElo?, BlackElo? }, for a game played here; an imported game
+// keeps its own players, event and date.
 export function exporter_pgn(partie, joueurs) {
   const date = new Date();
   const deux = (n) => String(n).padStart(2, '0');
@@ -219,6 +220,10 @@ export function exporter_pgn(partie, joueurs) {
     Result: fin_de_partie(partie)?.resultat ?? '*',
   };
   for (const cle of ['WhiteElo', 'BlackElo']) if (joueurs[cle]) entetes[cle] = String(joueurs[cle]);
+  if (partie.entetes) {
+    for (const cle of ['WhiteElo', 'BlackElo']) delete entetes[cle];
+    for (const [cle, v] of Object.entries(partie.entetes)) if (!['Result', 'SetUp', 'FEN'].includes(cle)) entetes[cle] = v;
+  }
   if (partie.depart !== FEN_DEPART) Object.assign(entetes, { SetUp: '1', FEN: partie.depart });
   const echappe = (v) => v.replace(/\\/g, '\\\\').replace(/"/g, '\\"');
   const tete = Object.entries(entetes).map(([cle, v]) => `[${cle} "${echappe(v)}"]`);
@@ -299,6 +304,8 @@ export function importer_pgn(texte) {
   if (lu.erreur) return { erreur: t('pgn_depart_refuse', { raison: lu.raison }) };
   const partie = creer_partie(lu.fen);
   for (const c of coups) jouer(partie, { from: c.from, to: c.to, promotion: c.promotion });
+  const entetes = Object.fromEntries(Object.entries(echecs.getHeaders()).filter(([, v]) => v && v !== '?'));
+  if (entetes.White || entetes.Black) partie.entetes = entetes;
   const notes = annotations(texte);
   if (notes.coups.length === coups.length) {
     partie.note_depart = lire_note(notes.avant);
@@ -309,7 +316,7 @@ export function importer_pgn(texte) {
 
 // The game as plain data for the browser's storage, and back (null when it does not replay).
 export function en_donnees(partie) {
-  return { depart: partie.depart, coups: historique(partie).map((c) => c.lan), notes: partie.notes, note_depart: partie.note_depart };
+  return { depart: partie.depart, coups: historique(partie).map((c) => c.lan), notes: partie.notes, note_depart: partie.note_depart, entetes: partie.entetes };
 }
 
 export function de_donnees(donnees) {
@@ -320,6 +327,7 @@ export function de_donnees(donnees) {
     for (const c of donnees.coups) if (!jouer(partie, c)) return null;
     partie.notes = Array.isArray(donnees.notes) ? donnees.notes.slice(0, donnees.coups.length) : [];
     partie.note_depart = donnees.note_depart ?? null;
+    partie.entetes = donnees.entetes ?? null;
     return partie;
   } catch {
     return null;
