@@ -718,6 +718,7 @@ void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis) {
 namespace {
 
 int lignes_demandees = 0;
+std::vector<Tcoup_note> notees;
 
 // A root move searched to its end, with its score and the line that produced it.
 struct Tracine_finie {
@@ -818,6 +819,8 @@ int lignes_d_analyse() { return lignes_demandees; }
 
 int64_t lignes_completees() { return completions_de_lignes; }
 
+const std::vector<Tcoup_note>& racines_notees() { return notees; }
+
 void fixe_limite_de_noeuds(int64_t limite) { limite_de_noeuds = limite; }
 
 void leve_limite_de_noeuds() { limite_de_noeuds = INT64_MAX; }
@@ -841,6 +844,7 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
     const bool analyse = lignes_demandees > 0;
     lignes_actives = analyse && profondeur <= PLIS_DES_LIGNES;
     std::vector<Tracine_finie> finies;
+    notees.clear();
 
     for (Tcoup* n = liste; n != nullptr && arret == 0;) {
         Techiquier copie;
@@ -850,6 +854,7 @@ int64_t choix_coup(const Techiquier* e, couleur c, int profondeur, Tcoup* coup,
         const int v = alpha_beta(&copie, adversaire(c), profondeur - 1, c * 10000, c * -10000);
         if (arret != 0) break;  // cut inside this move: its partial score is not used
         termines++;
+        notees.push_back({*n, v});
         if (analyse) {
             finies.push_back({*n, v, {}});
             // A child that reached its beta was cut off, and its line means nothing.

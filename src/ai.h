@@ -63,6 +63,15 @@ int lignes_d_analyse();
 // the start: for tests and measurements.
 int64_t lignes_completees();
 
+// The root moves the last root search finished, in the root list's order, each with the
+// score the search gave it (white-positive): every score is exact, since each root move
+// is searched with the whole window.
+struct Tcoup_note {
+    Tcoup coup;
+    int valeur;
+};
+const std::vector<Tcoup_note>& racines_notees();
+
 // Keeps in a root list only the moves that `permis` holds, in the list's order; a list
 // that would be left empty is kept whole.
 void garde_coups_permis(Tliste* liste, const std::vector<Tcoup>& permis);

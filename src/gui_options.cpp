@@ -45,6 +45,15 @@ void applique(Treglages* r, Tid_option id, int64_t valeur) {
         case Tid_option::vide_hash:
             vide_memoire();
             break;
+        case Tid_option::limite_force:
+            r->limite_force = valeur != 0;
+            break;
+        case Tid_option::elo:
+            r->elo = static_cast<int>(valeur);
+            break;
+        case Tid_option::graine:
+            seme_hasard(static_cast<uint64_t>(valeur));
+            break;
     }
 }
 

@@ -7,7 +7,19 @@
 #include <cstdint>
 #include <string>
 
-enum class Tid_option { own_book, ponder, multipv, analyse, hash, vide_hash };
+#include "ai_niveaux.h"
+
+enum class Tid_option {
+    own_book,
+    ponder,
+    multipv,
+    analyse,
+    hash,
+    vide_hash,
+    limite_force,
+    elo,
+    graine
+};
 enum class Ttype_option { check, spin, button };
 
 struct Toption {
@@ -38,6 +50,12 @@ inline constexpr Toption OPTIONS[] = {
      "the memo's size in MiB, taken at the next go or perft"},
     {Tid_option::vide_hash, "Clear Hash", Ttype_option::button, 0, 0, 0,
      "empties the memo"},
+    {Tid_option::limite_force, "UCI_LimitStrength", Ttype_option::check, 0, 0, 0,
+     "every go plays at the rating UCI_Elo (except go mate, which stays exact)"},
+    {Tid_option::elo, "UCI_Elo", Ttype_option::spin, ELO_MINIMUM, ELO_MINIMUM, ELO_MAXIMUM,
+     "the rating of the limited strength, on the scale of stockfish's UCI_Elo"},
+    {Tid_option::graine, "Graine", Ttype_option::spin, 0, 0, INT32_MAX,
+     "the seed of the levels' choices; 0: drawn at start-up; ucinewgame draws the next"},
 };
 
 // The values the options hold, owned by the command loop.
@@ -46,6 +64,8 @@ struct Treglages {
     int multipv;
     bool analyse;
     int hash_mo;
+    bool limite_force;
+    int elo;
 };
 
 // The defaults of the table; the engine's modules are set to match.

@@ -50,6 +50,7 @@
 #include "ai.h"
 #include "ai_mat.h"
 #include "ai_memoire.h"
+#include "ai_niveaux.h"
 #include "divers.h"
 #include "gui_options.h"
 #include "primitives_fen.h"
@@ -535,6 +536,68 @@ void reflechit(Tpartie* p, const std::string& sans_ponder) {
     repond(p);
 }
 
+// The two clock forms, "go wtime ..." and "go movestogo ...", read into the loop's clock
+// values; false for any other form.
+bool lit_pendules(Tpartie* p, const std::string& entree) {
+    if (egal_sans_casse(p->mot, "wtime")) {
+        p->profondeur = 5;
+        p->coups_restants = 10;
+        int32_t* const cibles[] = {&p->temps_blanc, &p->temps_noir, &p->increment_blanc,
+                                   &p->increment_noir, &p->coups_restants};
+        scan_motif(entree, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
+        return true;
+    }
+    if (egal_sans_casse(p->mot, "movestogo")) {
+        p->profondeur = 5;
+        p->coups_restants = 10;
+        int32_t* const cibles[] = {&p->coups_restants, &p->temps_noir, &p->temps_blanc};
+        scan_motif(entree, "go movestogo %d btime %d wtime %d", nullptr, cibles);
+        return true;
+    }
+    return false;
+}
+
+// UCI_LimitStrength on: every go but "go mate" plays at the rating of UCI_Elo. Searches of
+// 1 ply, 2 plies, ... up to the level's depth (one ply more with the level's chance), all
+// within the level's limit of evaluations, then one of the root moves of the deepest search
+// that finished, within the level's margin of its best, drawn by the generator. "depth N"
+// and "nodes N" lower the depth and the limit; the clocks and "movetime" only bound the
+// time, as in the other plans; "infinite" answers after "stop", as it always does.
+void plan_niveau(Tpartie* p, const std::string& entree, const Tdemande_go& demande,
+                 int64_t debut) {
+    const Tniveau niveau = niveau_pour_elo(p->reglages.elo);
+    int64_t derniere = niveau.profondeur + (tire_entre(1000) < niveau.pour_mille_de_plus ? 1 : 0);
+    if (demande.profondeur >= 1) derniere = std::min(derniere, demande.profondeur);
+    int64_t budget = niveau.noeuds_max;
+    if (demande.noeuds_donnes && demande.noeuds > 0) budget = std::min(budget, demande.noeuds);
+    int64_t temps_fixe = 0;
+    const bool infini = egal_sans_casse(p->mot, "infinite");
+    if (lit_pendules(p, entree)) {
+        const int32_t temps_propre = p->camp == BLANC ? p->temps_blanc : p->temps_noir;
+        fixe_echeance(debut + temps_propre / 2);
+    } else if (lit_movetime(entree, &temps_fixe)) {
+        // No time at all: one ply, as without a level.
+        if (temps_fixe <= 0) derniere = 1;
+        if (temps_fixe > 0) fixe_echeance(debut + temps_fixe - std::min<int64_t>(50, temps_fixe / 2));
+    }
+    arret_sur_fin(infini);
+    std::vector<Tcoup_note> finies;
+    int64_t comptes = 0;
+    for (p->profondeur = 1; p->profondeur <= derniere;) {
+        fixe_limite_de_noeuds(budget - comptes);
+        cherche(p, p->profondeur);
+        comptes += node;
+        p->profondeur++;
+        if (arret) break;
+        finies = racines_notees();
+        if (sans_coup_legal(p) || comptes >= budget || echeance_passee()) break;
+    }
+    leve_limite_de_noeuds();
+    if (!finies.empty()) p->coup = choix_du_niveau(finies, p->camp, niveau.marge);
+    if (infini && !arret && !fin_demandee()) attend_fin_de_reflexion();
+    arret_sur_fin(false);
+}
+
 void commande_go(Tpartie* p, const std::string& entree) {
     const int64_t debut = maintenant_ms();
     prepare_memoire_de_recherche();
@@ -552,7 +615,9 @@ void commande_go(Tpartie* p, const std::string& entree) {
         return;
     }
     int64_t temps_fixe = 0;
-    if (demande.noeuds_donnes) {
+    if (p->reglages.limite_force) {
+        plan_niveau(p, entree, demande, debut);
+    } else if (demande.noeuds_donnes) {
         plan_noeuds(p, demande.noeuds, demande.profondeur);
     } else if (egal_sans_casse(p->mot, "depth")) {
         int32_t* const cibles[] = {&p->profondeur};
@@ -568,18 +633,7 @@ void commande_go(Tpartie* p, const std::string& entree) {
             p->profondeur++;
         } while (!arret && !sans_coup_legal(p) && !fin_demandee());
         arret_sur_fin(false);
-    } else if (egal_sans_casse(p->mot, "wtime")) {
-        p->profondeur = 5;
-        p->coups_restants = 10;
-        int32_t* const cibles[] = {&p->temps_blanc, &p->temps_noir, &p->increment_blanc,
-                                   &p->increment_noir, &p->coups_restants};
-        scan_motif(entree, "go wtime %d btime %d winc %d binc %d movestogo %d", nullptr, cibles);
-        plan_selon_budget(p, debut);
-    } else if (egal_sans_casse(p->mot, "movestogo")) {
-        p->profondeur = 5;
-        p->coups_restants = 10;
-        int32_t* const cibles[] = {&p->coups_restants, &p->temps_noir, &p->temps_blanc};
-        scan_motif(entree, "go movestogo %d btime %d wtime %d", nullptr, cibles);
+    } else if (lit_pendules(p, entree)) {
         plan_selon_budget(p, debut);
     } else if (lit_movetime(entree, &temps_fixe)) {
         plan_temps_fixe(p, debut, temps_fixe);
@@ -716,6 +770,7 @@ void isready() { ecrit("readyok\n"); }
 void ucinewgame(Tpartie* p) {
     nouvelle_position_initiale(p);
     p->etat_partie = 0;
+    nouvelle_graine();
 }
 
 int position(Tpartie* p, size_t index, const std::string& ligne) {

@@ -238,5 +238,8 @@ const std::vector<std::string> BLOC_UCI = {
     "option name UCI_AnalyseMode type check default false",
     "option name Hash type spin default 24 min 1 max 65536",
     "option name Clear Hash type button",
+    "option name UCI_LimitStrength type check default false",
+    "option name UCI_Elo type spin default 170 min 170 max 830",
+    "option name Graine type spin default 0 min 0 max 2147483647",
     "uciok",
 };

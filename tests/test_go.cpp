@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -526,3 +527,90 @@ TEST(Go, Mat) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Limited strength (UCI_LimitStrength, UCI_Elo)
+
+namespace {
+
+// What a script prints in a fresh command loop, times left out.
+std::string joue_sans_temps(const std::string& script) {
+    return sans_temps(execute_en_memoire(script));
+}
+
+std::vector<std::string> coups_joues(const std::string& sortie) {
+    std::vector<std::string> coups;
+    for (const std::string& l : lignes(sortie)) {
+        if (l.rfind("bestmove ", 0) == 0) coups.push_back(l.substr(9));
+    }
+    return coups;
+}
+
+const char* const JEU =
+    "position startpos moves e2e4 e7e5 g1f3 b8c6\ngo wtime 10000 btime 10000 winc 100 binc 100\n"
+    "position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6\ngo depth 4\ngo depth 3\n"
+    "go nodes 2000\nposition fen 2k4r/pp2b1pp/2n2p2/2p2P1P/P7/5bP1/3p3r/6K1 b - - 1 37\n"
+    "go mate 2\n";
+
+}  // namespace
+
+TEST(Niveau, ArreteNeChangeRienEtUnNiveauSeRejoueAvecSaGraine) {
+    // Off, a rating and a seed change no output.
+    EXPECT_EQ(joue_sans_temps(std::string("setoption name UCI_Elo value 310\nsetoption name Graine value 3\n") + JEU),
+              joue_sans_temps(JEU));
+    const std::string niveau =
+        "setoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 310\n";
+    // On, a seed plays the same moves again; "go mate" stays the exact mate search.
+    const std::string graine = niveau + "setoption name Graine value 11\n";
+    const std::string une = joue_sans_temps(graine + JEU);
+    EXPECT_EQ(joue_sans_temps(graine + JEU), une);
+    EXPECT_NE(une, joue_sans_temps(JEU));
+    EXPECT_EQ(coups_joues(une).back(), coups_joues(joue_sans_temps(JEU)).back());
+    // Each new game draws another seed: from the same position, other moves.
+    std::string parties = graine;
+    for (int k = 0; k < 12; k++) parties += "ucinewgame\nposition startpos moves d2d4 d7d5\ngo movetime 100\n";
+    const std::vector<std::string> coups = coups_joues(joue_sans_temps(parties));
+    ASSERT_EQ(coups.size(), 12u);
+    EXPECT_GT(std::set<std::string>(coups.begin(), coups.end()).size(), 2u);
+}
+
+TEST(Niveau, ProfondeurEtNoeudsDuNiveauBornesParLaLigne) {
+    const std::string niveau =
+        "setoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 170\n"
+        "position startpos moves e2e4 e7e5\n";
+    // The lowest level searches two plies, whatever the clock says; "depth 1" lowers it.
+    EXPECT_EQ(profondeurs(execute_en_memoire(niveau + "go wtime 600000 btime 600000\n")),
+              (std::vector<int>{1, 2}));
+    EXPECT_EQ(profondeurs(execute_en_memoire(niveau + "go depth 1\n")), std::vector<int>{1});
+    // "nodes" caps the evaluations of all its searches together.
+    long long total = 0;
+    for (const Tinfo& i : infos(execute_en_memoire(niveau + "go nodes 500\n"))) total += i.noeuds;
+    EXPECT_EQ(total, 500);
+    // Full strength at its rating: four plies, the plan at 10 s + 0.1 s.
+    EXPECT_EQ(profondeurs(execute_en_memoire(
+                  "setoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 99999\n"
+                  "go movetime 60000\n")),
+              (std::vector<int>{1, 2, 3, 4}));
+    // "go infinite" answers only after "stop".
+    Tmoteur m = lance_moteur();
+    envoie(&m, "setoption name UCI_LimitStrength value true\ngo infinite\n");
+    std::vector<std::string> lues;
+    EXPECT_FALSE(attend_ligne(&m, "bestmove", &lues, 300));
+    envoie(&m, "stop\n");
+    EXPECT_TRUE(attend_ligne(&m, "bestmove", &lues, 10000));
+    EXPECT_EQ(ferme_moteur(&m), 0);
+}
+
+// The lowest level sees the reply to its move: a queen left to be taken is never played,
+// whatever the generator draws.
+TEST(Niveau, LePlusFaibleNeLaissePasSaDamePrendre) {
+    std::string script = "setoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 0\n";
+    for (int k = 0; k < 30; k++) {
+        script += "ucinewgame\nposition fen 4k3/8/8/3p4/8/8/3Q4/4K3 w - - 0 1\ngo movetime 100\n";
+    }
+    for (const std::string& coup : coups_joues(execute_en_memoire(script))) {
+        EXPECT_NE(coup, "d2d4") << "the queen left to the pawn";
+        EXPECT_NE(coup, "d2c3");
+        EXPECT_NE(coup, "d2e3");
+    }
+}

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "ai_memoire.h"
+#include "ai_niveaux.h"
 #include "aide_fuzz.h"
 #include "divers.h"
 #include "gui_xboard.h"
@@ -123,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
                            flux_perdu());
     Tpartie partie;
     init_partie(&partie);
+    seme_hasard(1);  // a level's choices, the same at every run of an input
     std::string ligne;
     while (lit_commande(&ligne)) {
         if (!traite_ligne(&partie, filtre(partie, ligne))) break;
