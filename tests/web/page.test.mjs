@@ -243,6 +243,15 @@ essai('pgn', {}, async (page) => {
   }
 });
 
+// The PGN as the page's "copy" button puts it on the clipboard.
+async function pgn_copie(page) {
+  await page.contexte.overridePermissions(serveur.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+  await page.$eval('#message', (m) => (m.textContent = ''));
+  await cliquer(page, '#copier-pgn');
+  await page.waitForFunction(() => document.getElementById('message').textContent !== '');
+  return page.evaluate(() => navigator.clipboard.readText());
+}
+
 async function attendre_fichier(dossier) {
   for (let i = 0; i < 100; i++) {
     const f = readdirSync(dossier).find((n) => n.endsWith('.pgn'));
@@ -317,12 +326,14 @@ essai('analyse', {}, async (page, t) => {
   // Line 1's second move clicked: the line is played up to there; the analysis goes on from it.
   await cliquer(page, '#analyser');
   await profondeur(page, 3);
-  const premiere = await page.$eval('#a-lignes li:first-child .pv', (pv) => {
+  // (Stopped, the analysis let the engine play black's move: the line starts after it.)
+  const [partie, premiere] = await page.$eval('#a-lignes li:first-child .pv', (pv) => {
     const montree = [...pv.children].map((b) => b.textContent);
+    const jusque_la = [...document.querySelectorAll('#coups .coup')].map((b) => b.textContent);
     pv.children[1].click(); // read and clicked at once: the line may change at the next depth
-    return montree;
+    return [jusque_la, montree];
   });
-  assert.deepEqual(await coups(page), premiere.slice(0, 2).map((c) => c.replace(/^\d+(\.|…) /, '')));
+  assert.deepEqual(await coups(page), [...partie, ...premiere.slice(0, 2).map((c) => c.replace(/^\d+(\.|…) /, ''))]);
   // Back one move by the list, then another move: a new continuation, the old one dropped.
   await page.click('#coups .coup[data-demi="1"]');
   await jouer(page, { from: 'b1', to: 'c3' }, 'clic');
@@ -402,9 +413,7 @@ essai('revue', { pleine: true }, async (page) => {
   assert.equal(await lire(page, '#fen-actuelle'), new Chess().fen());
 
   // The review in the PGN, as eval comments and NAGs; read back, the game is reviewed again.
-  await page.contexte.overridePermissions(serveur.url, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
-  await cliquer(page, '#copier-pgn');
-  const pgn = await page.evaluate(() => navigator.clipboard.readText());
+  const pgn = await pgn_copie(page);
   assert.match(pgn, /3\.\.\. Nf6\s+\$4\s+\{ \[%eval (#\d+|\d+\.\d\d)\] Blunder\. \S+ was best\. \}/);
   assert.match(pgn, /^\{ \[%eval -?\d+\.\d\d\] \}/m);
   assert.match(pgn, /\[White "Anne"\]\n\[Black "Bruno"\]\n\[Result "1-0"\]/); // an imported game keeps its players
@@ -505,6 +514,39 @@ essai('moteur-arrete', {}, async (page) => {
   const envoyees = (await journal(page)).filter((l) => l.sens === '>').map((l) => l.ligne);
   assert.equal(envoyees.filter((l) => l === 'uci').length, 2);
   assert.equal(envoyees.filter((l) => l === 'position startpos moves d2d4').length, 2);
+});
+
+essai('niveaux', {}, async (page) => {
+  // The levels offered are those of the engine's UCI_Elo range; one is sent as its options.
+  const log = await journal(page);
+  const [, min, max] = /^option name UCI_Elo type spin .*min (\d+) max (\d+)/.exec(log.find((l) => l.ligne.startsWith('option name UCI_Elo')).ligne).map(Number);
+  const niveaux = await page.$$eval('#force option[value^="elo"]', (o) => o.map((e) => Number(e.value.split(' ')[1])));
+  assert.ok(niveaux.length >= 2 && niveaux.every((e) => e >= min && e <= max), `${niveaux} in ${min}-${max}`);
+  const elo = niveaux[0];
+  await page.select('#force', `elo ${elo}`);
+  await page.select('#camp', 'black');
+  await a_vous(page);
+  const envoyees = (await journal(page)).filter((l) => l.sens === '>').map((l) => l.ligne);
+  const go = envoyees.findLastIndex((l) => l.startsWith('go'));
+  assert.equal(envoyees[go], 'go movetime 1000');
+  assert.ok(envoyees.slice(0, go).includes('setoption name UCI_LimitStrength value true'));
+  assert.ok(envoyees.slice(0, go).includes(`setoption name UCI_Elo value ${elo}`));
+  assert.match(await pgn_copie(page), new RegExp(`\\[White "Quorvik[^"]*level ${elo}\\)"\\]\\n\\[Black "Player"\\]\\n\\[Result "\\*"\\]\\n\\[WhiteElo "${elo}"\\]`));
+
+  // The game, the level, the side and the view survive a reload; a new game clears the game.
+  await page.click('#coups .coup[data-demi="1"]');
+  await page.reload({ waitUntil: 'load' });
+  await pret(page);
+  assert.equal(await page.$eval('#force', (e) => e.value), `elo ${elo}`);
+  assert.equal(await page.$eval('#camp', (e) => e.value), 'black');
+  assert.equal((await coups(page)).length, 1);
+  assert.equal(await page.$eval('#coups .coup[aria-current]', (e) => e.dataset.demi), '1');
+  await cliquer(page, '#nouvelle');
+  await page.reload({ waitUntil: 'load' });
+  await pret(page);
+  await a_vous(page);
+  assert.equal((await coups(page)).length, 1); // a new game, the engine (white) has opened it
+  assert.equal(await page.$eval('#force', (e) => e.value), `elo ${elo}`);
 });
 
 essai('langues', { langues: ['en-GB', 'en'] }, async (page) => {

@@ -3,9 +3,10 @@
 // strength with a time per move. A choice is a string kept in the page's storage:
 // "elo 600" or "movetime 500".
 
-// The ratings of the measured levels, on the engine's UCI_Elo scale (rating at 10 s + 0.1 s).
-// Only those within the range the engine announces are offered.
-export const NIVEAUX = [300, 400, 500, 600, 700, 800];
+// The ratings of the levels, on the engine's UCI_Elo scale (rating at 10 s + 0.1 s): evenly
+// spaced until the calibration's measured levels are written here. Only those within the
+// range the engine announces are offered.
+export const NIVEAUX = [200, 300, 400, 500, 600, 700, 800];
 
 // Full strength: the time per move, in milliseconds.
 export const TEMPS = [100, 500, 1000, 3000];
