@@ -4,8 +4,9 @@
 // libraries copied from node_modules (installed from the lock file by `npm ci --prefix web`)
 // with their licence files, so that the site needs nothing from another host.
 // Usage: node web/construit.mjs <site-dir>
-import { cpSync, existsSync, mkdirSync, readdirSync, readFileSync } from 'node:fs';
-import { dirname, join, resolve } from 'node:path';
+import { createHash } from 'node:crypto';
+import { cpSync, existsSync, mkdirSync, readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
+import { dirname, join, relative, resolve, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const ici = dirname(fileURLToPath(import.meta.url));
@@ -43,11 +44,34 @@ for (const [nom, fichiers] of Object.entries(bibliotheques)) {
   console.log(`${nom} ${version} -> ${resolve(cible)}`);
 }
 
-cpSync(join(ici, 'index.html'), join(site, 'index.html'));
-for (const f of ['style.css', 'favicon.svg']) cpSync(join(ici, f), join(site, f));
+for (const f of ['index.html', 'style.css', 'favicon.svg', 'icone.svg', 'icone-192.png', 'icone-512.png', 'quorvik.webmanifest', 'quorvik-veille.js']) {
+  cpSync(join(ici, f), join(site, f));
+}
 mkdirSync(join(site, 'src'), { recursive: true });
 for (const f of readdirSync(join(ici, 'src'))) cpSync(join(ici, 'src', f), join(site, 'src', f));
 // The project's own licence beside the page, when the tree has one.
 for (const f of ['LICENSE', 'COPYING']) {
   if (existsSync(join(ici, '..', f))) cpSync(join(ici, '..', f), join(site, f));
 }
+
+// The service worker, with the build's name and the list of every file of the site (the
+// engine's worker and its wasm included, built before this script runs): a build whose files
+// differ in any byte gets a cache of its own.
+const fichiers = [];
+const parcourir = (dossier) => {
+  for (const nom of readdirSync(dossier).sort()) {
+    const chemin = join(dossier, nom);
+    if (statSync(chemin).isDirectory()) parcourir(chemin);
+    else if (nom !== 'hors-ligne.js') fichiers.push(relative(site, chemin).split(sep).join('/'));
+  }
+};
+parcourir(site);
+const empreinte = createHash('sha256');
+for (const f of fichiers) empreinte.update(f).update(readFileSync(join(site, f)));
+const version = empreinte.digest('hex').slice(0, 16);
+const service = readFileSync(join(ici, 'hors-ligne.js'), 'utf8').replace(
+  /^const SITE = .*$/m,
+  `const SITE = ${JSON.stringify({ version, fichiers: ['./', ...fichiers] })};`,
+);
+writeFileSync(join(site, 'hors-ligne.js'), service);
+console.log(`hors-ligne.js: ${fichiers.length} files, build ${version}`);

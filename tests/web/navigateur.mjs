@@ -39,10 +39,14 @@ export async function lance_chromium(options = {}) {
   return navigateur;
 }
 
-// A new page at `url` whose console errors and uncaught exceptions are kept in
-// page.erreurs (a page test expects it empty).
-export async function ouvre_page(navigateur, url) {
+// A new page at `url` (in `navigateur`, a browser or one of its contexts) whose console
+// errors and uncaught exceptions are kept in page.erreurs (a page test expects it empty);
+// `langues` stands for the browser's languages.
+export async function ouvre_page(navigateur, url, { langues } = {}) {
   const page = await navigateur.newPage();
+  if (langues) {
+    await page.evaluateOnNewDocument((l) => Object.defineProperty(navigator, 'languages', { get: () => l }), langues);
+  }
   page.erreurs = [];
   page.on('console', (m) => { if (m.type() === 'error') page.erreurs.push(m.text()); });
   page.on('pageerror', (e) => page.erreurs.push(String(e)));

@@ -2,12 +2,13 @@
 // The board: chessground draws it and takes moves by drag or by click; the page tells it
 // the position and which moves it may take. Also the promotion choice.
 import { Chessground } from '../vendor/chessground/chessground.js';
+import { t } from './mots.js';
 
 const PIECES = [
-  ['q', 'queen', 'Dame'],
-  ['r', 'rook', 'Tour'],
-  ['b', 'bishop', 'Fou'],
-  ['n', 'knight', 'Cavalier'],
+  ['q', 'queen', 'piece_dame'],
+  ['r', 'rook', 'piece_tour'],
+  ['b', 'bishop', 'piece_fou'],
+  ['n', 'knight', 'piece_cavalier'],
 ];
 
 // sur_coup({ from, to }) is called for each move made on the board.
@@ -20,6 +21,9 @@ export function creer_plateau(element, sur_coup) {
     animation: { duration: 150 },
     drawable: { enabled: true },
   });
+  // The board remembers where it is on the screen; anything above it that grows (a status
+  // line that wraps on a phone) moves it, and a tap would land a square off.
+  new ResizeObserver(() => cg.state.dom.bounds.clear()).observe(document.body);
   const dialogue = creer_dialogue_promotion();
   document.body.append(dialogue);
 
@@ -35,9 +39,9 @@ export function creer_plateau(element, sur_coup) {
         movable: { color: etat.mobiles, dests: etat.destinations },
       });
     },
-    // The best move of the analysis as an arrow, or none.
-    fleche(coup) {
-      cg.setAutoShapes(coup ? [{ orig: coup.slice(0, 2), dest: coup.slice(2, 4), brush: 'blue' }] : []);
+    // The analysis's arrows: chessground shapes ({ orig, dest, brush, modifiers }).
+    fleches(formes) {
+      cg.setAutoShapes(formes);
     },
     orienter(couleur) {
       cg.set({ orientation: couleur });
@@ -49,6 +53,12 @@ export function creer_plateau(element, sur_coup) {
     // Asks which piece a pawn becomes; resolves with 'q', 'r', 'b', 'n', or null when the
     // player closes the choice.
     choisir_promotion(couleur) {
+      dialogue.querySelector('p').textContent = t('promotion_titre');
+      dialogue.querySelector('.annuler').textContent = t('annuler');
+      for (const b of dialogue.querySelectorAll('button[value]:not(.annuler)')) {
+        b.title = t(PIECES.find(([l]) => l === b.value)[2]);
+        b.setAttribute('aria-label', b.title);
+      }
       for (const b of dialogue.querySelectorAll('piece')) b.classList.toggle('black', couleur === 'black');
       for (const b of dialogue.querySelectorAll('piece')) b.classList.toggle('white', couleur !== 'black');
       dialogue.returnValue = '';
@@ -69,13 +79,10 @@ function creer_dialogue_promotion() {
   formulaire.className = 'cg-wrap';
   const titre = document.createElement('p');
   titre.id = 'promotion-titre';
-  titre.textContent = 'Le pion devient :';
   formulaire.append(titre);
-  for (const [lettre, classe, nom] of PIECES) {
+  for (const [lettre, classe] of PIECES) {
     const bouton = document.createElement('button');
     bouton.value = lettre;
-    bouton.setAttribute('aria-label', nom);
-    bouton.title = nom;
     const piece = document.createElement('piece');
     piece.className = `${classe} white`;
     bouton.append(piece);
@@ -84,7 +91,6 @@ function creer_dialogue_promotion() {
   const annuler = document.createElement('button');
   annuler.value = '';
   annuler.className = 'annuler';
-  annuler.textContent = 'Annuler';
   formulaire.append(annuler);
   dialogue.append(formulaire);
   return dialogue;
