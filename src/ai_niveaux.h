@@ -27,8 +27,8 @@ struct Tpoint_de_niveau {
     int marge;
 };
 inline constexpr Tpoint_de_niveau POINTS_DE_NIVEAU[] = {
-    {150, 1625, 10}, {275, 1855, 10}, {400, 1959, 10}, {525, 2124, 10},
-    {650, 2411, 10}, {775, 2674, 10}, {900, 2921, 10}, {1000, 4000, 0},
+    {80, 1625, 10},  {275, 1855, 10}, {435, 1959, 10}, {585, 2124, 10},
+    {670, 2411, 10}, {800, 2674, 10}, {940, 2921, 10}, {990, 4000, 0},
 };
 inline constexpr int ELO_MINIMUM = POINTS_DE_NIVEAU[0].elo;
 inline constexpr int ELO_MAXIMUM = POINTS_DE_NIVEAU[std::size(POINTS_DE_NIVEAU) - 1].elo;

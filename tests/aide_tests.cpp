@@ -239,7 +239,7 @@ const std::vector<std::string> BLOC_UCI = {
     "option name Hash type spin default 24 min 1 max 65536",
     "option name Clear Hash type button",
     "option name UCI_LimitStrength type check default false",
-    "option name UCI_Elo type spin default 150 min 150 max 1000",
+    "option name UCI_Elo type spin default 80 min 80 max 990",
     "option name Graine type spin default 0 min 0 max 2147483647",
     "uciok",
 };
