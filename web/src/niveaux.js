@@ -3,10 +3,11 @@
 // strength with a time per move. A choice is a string kept in the page's storage:
 // "elo 600" or "movetime 500".
 
-// The ratings of the levels, on the engine's UCI_Elo scale (rating at 10 s + 0.1 s): evenly
-// spaced until the calibration's measured levels are written here. Only those within the
-// range the engine announces are offered.
-export const NIVEAUX = [200, 300, 400, 500, 600, 700, 800];
+// The ratings of the levels as measured (doc/strength.md, tools/niveaux): games at 10 s +
+// 0.1 s against stockfish's UCI_Elo 1350 and down a ladder of the levels themselves. The
+// last is full strength at that clock. Only those within the range the engine announces
+// are offered.
+export const NIVEAUX = [80, 275, 435, 585, 670, 800, 940, 990];
 
 // Full strength: the time per move, in milliseconds.
 export const TEMPS = [100, 500, 1000, 3000];
