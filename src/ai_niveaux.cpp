@@ -8,8 +8,17 @@
 namespace {
 
 uint64_t etat_du_hasard = 0x853C49E6748FEA9Bull;
+// A seed from the clock and the system is drawn only when a level first needs one: every
+// new command loop asks for it, few of them play a level.
+bool graine_a_tirer = false;
+
+uint64_t graine_du_moment();
 
 uint64_t suivant_du_hasard() {
+    if (graine_a_tirer) {
+        graine_a_tirer = false;
+        etat_du_hasard = graine_du_moment();
+    }
     uint64_t z = (etat_du_hasard += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
@@ -53,7 +62,10 @@ Tniveau niveau_pour_elo(int elo) {
     return reglages(points[n - 1].profondeur_millieme, points[n - 1].marge);
 }
 
-void seme_hasard(uint64_t graine) { etat_du_hasard = graine != 0 ? graine : graine_du_moment(); }
+void seme_hasard(uint64_t graine) {
+    etat_du_hasard = graine;
+    graine_a_tirer = graine == 0;
+}
 
 void nouvelle_graine() { etat_du_hasard = suivant_du_hasard(); }
 
