@@ -332,6 +332,7 @@ struct Tdemande_go {
     bool mat_donne = false;
     int64_t mat = 0;
     int64_t profondeur = 0;  // after "depth"; 0 when there is none
+    bool profondeur_donnee = false;  // a number followed "depth"
     std::vector<std::string> coups_cherches;  // the words after "searchmoves"
     std::string sans_ponder;                  // the line without its words "ponder"
 };
@@ -358,7 +359,7 @@ Tdemande_go lit_demande_go(const std::string& entree) {
             d.mat_donne = true;
             nombre_entier(mot(k + 1), &d.mat);
         } else if (egal_sans_casse(m, "depth") && d.profondeur == 0) {
-            nombre_entier(mot(k + 1), &d.profondeur);
+            d.profondeur_donnee = nombre_entier(mot(k + 1), &d.profondeur);
         } else if (egal_sans_casse(m, "searchmoves")) {
             while (k + 1 < etendues.size() && !mot_cle_de_go(mot(k + 1))) {
                 d.coups_cherches.push_back(mot(++k));
@@ -561,13 +562,15 @@ bool lit_pendules(Tpartie* p, const std::string& entree) {
 // 1 ply, 2 plies, ... up to the level's depth (one ply more with the level's chance), all
 // within the level's limit of evaluations, then one of the root moves of the deepest search
 // that finished, within the level's margin of its best, drawn by the generator. "depth N"
-// and "nodes N" lower the depth and the limit; the clocks and "movetime" only bound the
-// time, as in the other plans; "infinite" answers after "stop", as it always does.
+// and "nodes N" lower the depth (to one ply at least) and the limit; the clocks and
+// "movetime" only bound the time, as in the other plans; "infinite" answers after "stop", as
+// it always does.
 void plan_niveau(Tpartie* p, const std::string& entree, const Tdemande_go& demande,
                  int64_t debut) {
     const Tniveau niveau = niveau_pour_elo(p->reglages.elo);
     int64_t derniere = niveau.profondeur + (tire_entre(1000) < niveau.pour_mille_de_plus ? 1 : 0);
-    if (demande.profondeur >= 1) derniere = std::min(derniere, demande.profondeur);
+    // "depth" lowers the level's depth, down to one ply.
+    if (demande.profondeur_donnee) derniere = std::clamp<int64_t>(demande.profondeur, 1, derniere);
     int64_t budget = niveau.noeuds_max;
     if (demande.noeuds_donnes && demande.noeuds > 0) budget = std::min(budget, demande.noeuds);
     int64_t temps_fixe = 0;
