@@ -747,8 +747,8 @@ void joue_coup_promu(Techiquier* echiquier, Tcoup_promu coup) {
 std::vector<Tcoup_promu> coups_legaux_complets(const Techiquier* echiquier, couleur c) {
     Tposition p;
     analyse(echiquier, c, camps(echiquier), &p);
-    std::vector<Tcoup_mat> coups(COUPS_MAX);
-    const int n = genere_legaux(echiquier, c, p, coups.data());
+    Tcoup_mat coups[COUPS_MAX];  // 2.6 kB, written before they are read
+    const int n = genere_legaux(echiquier, c, p, coups);
     std::vector<Tcoup_promu> legaux;
     legaux.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; i++) legaux.push_back(vers_promu(coups[i]));
