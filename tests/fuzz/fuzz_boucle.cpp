@@ -4,7 +4,9 @@
 // `boucle_commandes` does) with one filter in front of each line: a "go" or "perft" that
 // would search or count deeper than two plies (a mate search of more than two moves, a
 // node limit of more than a few thousand) is replaced by a shallow one, so that each
-// input runs in milliseconds. What the filter lets through is the line as it came.
+// input runs in milliseconds. What the filter lets through is the line as it came. The
+// Ponder option, which makes every answer search three plies for the expected reply, goes
+// off again after the first "go" that answered with it.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -127,7 +129,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* octets, size_t taille) {
     seme_hasard(1);  // a level's choices, the same at every run of an input
     std::string ligne;
     while (lit_commande(&ligne)) {
-        if (!traite_ligne(&partie, filtre(partie, ligne))) break;
+        const std::string filtree = filtre(partie, ligne);
+        std::string premier = partie.mot;
+        scan_motif(filtree, "%s", &premier);
+        if (!traite_ligne(&partie, filtree)) break;
+        // With Ponder on, every answer searches three plies for the expected reply: one
+        // answer each time the option is set, or those searches take two thirds of the
+        // target's time.
+        if (egal_sans_casse(premier, "go")) partie.reglages.ponder = false;
     }
     installe_console_texte("", flux_perdu());
     return 0;
