@@ -519,10 +519,11 @@ essai('moteur-arrete', {}, async (page) => {
 essai('niveaux', {}, async (page) => {
   // The levels offered are those of the engine's UCI_Elo range; one is sent as its options.
   const log = await journal(page);
-  const [, min, max] = /^option name UCI_Elo type spin .*min (\d+) max (\d+)/.exec(log.find((l) => l.ligne.startsWith('option name UCI_Elo')).ligne).map(Number);
+  const [, defaut, min, max] = /^option name UCI_Elo type spin default (\d+) min (\d+) max (\d+)/.exec(log.find((l) => l.ligne.startsWith('option name UCI_Elo')).ligne).map(Number);
   const niveaux = await page.$$eval('#force option[value^="elo"]', (o) => o.map((e) => Number(e.value.split(' ')[1])));
   assert.ok(niveaux.length >= 2 && niveaux.every((e) => e >= min && e <= max), `${niveaux} in ${min}-${max}`);
-  const elo = niveaux[0];
+  // A rating other than the engine's default, which the page has no need to send.
+  const elo = niveaux.find((e) => e !== defaut);
   await page.select('#force', `elo ${elo}`);
   await page.select('#camp', 'black');
   await a_vous(page);
