@@ -853,7 +853,6 @@ TEST_F(Differentiel, MemoireActiveOuCoupeeSurLesParties) {
 // deepening plans leave it; the analysis lines too.
 TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
     arret = 0;
-    const int64_t completees_avant = lignes_completees();
     const std::vector<const Tposition*> positions = toutes();
     for (size_t i = 0; i < positions.size(); i += 150 * PAS) {
         const Tposition& p = *positions[i];
@@ -879,7 +878,22 @@ TEST_F(Differentiel, ChoixCoupAvecEtSansMemoire) {
             memoire_active(true);
         }
     }
-    EXPECT_GT(lignes_completees() - completees_avant, 0);
+    // An endgame whose lines at six plies stop at results of the memo: they are completed,
+    // and the same as without the memo.
+    const Techiquier finale = position_apres(
+        "g1f3 g8f6 h2h4 d7d5 f3g5 b8a6 d2d3 b7b5 g5f7 e8f7 c1h6 g7h6 f2f4 c7c5 b2b4 c8h3 h1h3 "
+        "a8c8 a2a3 f6e4 b4c5 d8e8 d3e4 a6c5 e4d5 c5d3 e1d2 d3f4 a3a4 e7e5 e2e3 c8c5 g2g3 a7a5 "
+        "b1c3 f4h3 c3b5 f8e7 d1f3 f7g8 d2d3 c5c8 f1h3 h6h5 f3f1 c8c2 f1g1 e8a8 h3e6 g8f8 g1f1 "
+        "e7f6 f1f6 f8e8 e6f7 e8d7 d5d6 a8d5 d3c2 d5a8 f7a2 a8g8 f6f8 g8a2 c2c3 a2b2 c3b2 h8f8 "
+        "a1b1 f8h8 b5a3 d7d6 g3g4 h8d8 b1d1 d6c5 d1d2 d8d7 g4h5 d7d6");
+    const int64_t avant_finale = lignes_completees();
+    memoire_active(true);
+    vide_memoire();
+    const std::vector<std::string> avec = lignes_d_analyse_lues(&finale, BLANC, 6);
+    memoire_active(false);
+    EXPECT_EQ(avec, lignes_d_analyse_lues(&finale, BLANC, 6));
+    memoire_active(true);
+    EXPECT_GT(lignes_completees() - avant_finale, 0);
 }
 
 // Counts as the "perft" command asks for them, depth after depth over a warm memo.
