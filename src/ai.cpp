@@ -621,7 +621,7 @@ int score_statique_apres(const Techiquier* e, Tcoup coup) {
 }
 
 Tconnu connu_de(const Techiquier* e, int pli) {
-    Tconnu connu;
+    Tconnu connu{};
     connu.statique = evaluation_complete(e);
     connu.ensembles = camps(e);
     connu.pli = pli;

@@ -23,9 +23,9 @@ enum class Tid_option {
 enum class Ttype_option { check, spin, button };
 
 struct Toption {
-    Tid_option id;
     const char* nom;  // as announced; "setoption" finds it whatever its letter case
     Ttype_option type;
+    Tid_option id;
     int64_t defaut;   // check: 0 false, 1 true
     int64_t minimum;  // spin only
     int64_t maximum;
@@ -38,23 +38,23 @@ struct Toption {
 constexpr int64_t HASH_MAXIMUM_MO = sizeof(void*) >= 8 ? 65536 : 1024;
 
 inline constexpr Toption OPTIONS[] = {
-    {Tid_option::own_book, "OwnBook", Ttype_option::check, 0, 0, 0,
+    {"OwnBook", Ttype_option::check, Tid_option::own_book, 0, 0, 0,
      "nothing: the engine has no opening book"},
-    {Tid_option::ponder, "Ponder", Ttype_option::check, 0, 0, 0,
+    {"Ponder", Ttype_option::check, Tid_option::ponder, 0, 0, 0,
      "\"bestmove\" names the reply the engine expects (\"bestmove m ponder r\")"},
-    {Tid_option::multipv, "MultiPV", Ttype_option::spin, 1, 1, 256,
+    {"MultiPV", Ttype_option::spin, Tid_option::multipv, 1, 1, 256,
      "above 1: that many analysis lines, the best root moves with their scores and lines"},
-    {Tid_option::analyse, "UCI_AnalyseMode", Ttype_option::check, 0, 0, 0,
+    {"UCI_AnalyseMode", Ttype_option::check, Tid_option::analyse, 0, 0, 0,
      "analysis lines (the search's own score and whole line) even for one line"},
-    {Tid_option::hash, "Hash", Ttype_option::spin, 24, 1, HASH_MAXIMUM_MO,
+    {"Hash", Ttype_option::spin, Tid_option::hash, 24, 1, HASH_MAXIMUM_MO,
      "the memo's size in MiB, taken at the next go or perft"},
-    {Tid_option::vide_hash, "Clear Hash", Ttype_option::button, 0, 0, 0,
+    {"Clear Hash", Ttype_option::button, Tid_option::vide_hash, 0, 0, 0,
      "empties the memo"},
-    {Tid_option::limite_force, "UCI_LimitStrength", Ttype_option::check, 0, 0, 0,
+    {"UCI_LimitStrength", Ttype_option::check, Tid_option::limite_force, 0, 0, 0,
      "every go plays at the rating UCI_Elo (except go mate, which stays exact)"},
-    {Tid_option::elo, "UCI_Elo", Ttype_option::spin, ELO_MINIMUM, ELO_MINIMUM, ELO_MAXIMUM,
+    {"UCI_Elo", Ttype_option::spin, Tid_option::elo, ELO_MINIMUM, ELO_MINIMUM, ELO_MAXIMUM,
      "the rating of the limited strength, on the scale of stockfish's UCI_Elo"},
-    {Tid_option::graine, "Graine", Ttype_option::spin, 0, 0, INT32_MAX,
+    {"Graine", Ttype_option::spin, Tid_option::graine, 0, 0, INT32_MAX,
      "the seed of the levels' choices; 0: drawn at start-up; ucinewgame draws the next"},
 };
 

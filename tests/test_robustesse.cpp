@@ -122,6 +122,7 @@ TEST(RobustesseEntree, LesValeursDOptionFaussesSontBorneesOuIgnorees) {
         return l;
     };
     const std::string maximum = std::to_string(HASH_MAXIMUM_MO);
+    const std::string hors_de_la_table = "hors de 1.." + maximum + ", ramenee a " + maximum;
     const struct {
         const char* ligne;
         const char* comme;  // the line that gives the same answers, empty: the defaults
@@ -144,8 +145,7 @@ TEST(RobustesseEntree, LesValeursDOptionFaussesSontBorneesOuIgnorees) {
         std::vector<std::string> l = sans_temps(lignes(execute_en_memoire(ligne + ("\n" + jeu))));
         ASSERT_FALSE(l.empty()) << ligne;
         EXPECT_EQ(l[0].rfind("info string option ", 0), 0u) << ligne << ": " << l[0];
-        const bool enorme = l[0].find("hors de 1.." + maximum + ", ramenee a " + maximum) !=
-                            std::string::npos;
+        const bool enorme = l[0].find(hors_de_la_table) != std::string::npos;
         l.erase(l.begin());
         if (enorme) {
             // Taken at the search: the machine has not that much memory.
