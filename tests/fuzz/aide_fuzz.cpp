@@ -7,9 +7,13 @@
 // blocks poisoned so that a late use of one is caught; by default it holds 256 MB, and an
 // execution that frees a few hundred small list nodes then writes to fresh pages again
 // and again (a third of the run went to page faults). 16 MB still holds every block freed
-// by the last thousands of executions.
+// by the last thousands of executions. Every allocation and every free records its caller's
+// stack, 30 frames deep by default: 8 still name the engine's functions in a report, and
+// the command-loop target runs a twentieth faster.
 // NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizer looks for.
-extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16:malloc_context_size=8";
+}
 
 FILE* flux_perdu() {
     static FILE* flux = [] {
