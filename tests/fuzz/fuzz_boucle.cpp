@@ -88,7 +88,7 @@ bool go_leger(const Tpartie& partie, const std::string& premier, const std::stri
     const int64_t mat = nombre_apres(ligne, "mate");
     if (mat >= 0) return mat <= PROFONDEUR_MAX;
     const int64_t noeuds = nombre_apres(ligne, "nodes");
-    // A thousand nodes reach every part of the deepening plan; five thousand cost a seventh
+    // A thousand nodes already deepen past two plies; five thousand cost a seventh
     // of the target's time for four edges more.
     if (noeuds >= 0) return noeuds <= 1000;
     return profondeur_de_go(partie, premier, ligne) <= PROFONDEUR_MAX;
